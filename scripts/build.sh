@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds both targets: native (core, tests, tools) and Windows (setup.exe, test .exe files).
+# Usage: scripts/build.sh [native|windows|all]   (default all)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/install-deps.sh
+which=${1:-all}
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+jobs=$(nproc)
+if [ "$which" = all ] || [ "$which" = native ]; then
+  cmake --preset native -DTLX_WERROR=$werror >/dev/null
+  cmake --build build/native -j "$jobs"
+fi
+if [ "$which" = all ] || [ "$which" = windows ]; then
+  cmake --preset windows -DTLX_WERROR=$werror >/dev/null
+  cmake --build build/windows -j "$jobs"
+fi
