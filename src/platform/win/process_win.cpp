@@ -1,0 +1,83 @@
+#include "platform/process.h"
+
+#include <cstring>
+#include <utility>
+
+#include "platform/win/wide.h"
+
+namespace tlx::platform {
+
+static_assert(sizeof(OSVERSIONINFOEXA) == sizeof(OSVersionRecord));
+
+NamedMutex::~NamedMutex() {
+  if (handle_ != 0) {
+    win::KeepLastError keep;
+    ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  }
+}
+
+NamedMutex::NamedMutex(NamedMutex&& other) noexcept
+    : handle_(std::exchange(other.handle_, 0)),
+      already_exists_(std::exchange(other.already_exists_, false)) {}
+
+NamedMutex& NamedMutex::operator=(NamedMutex&& other) noexcept {
+  if (this != &other) {
+    NamedMutex old(std::move(*this));
+    handle_ = std::exchange(other.handle_, 0);
+    already_exists_ = std::exchange(other.already_exists_, false);
+  }
+  return *this;
+}
+
+NamedMutex NamedMutex::Create(const std::string& name) {
+  NamedMutex m;
+  std::optional<std::wstring> wide = win::Wide(name);
+  if (!wide) return m;
+  ::SetLastError(ERROR_SUCCESS);  // a fresh mutex need not clear it
+  HANDLE h = ::CreateMutexW(nullptr, FALSE, wide->c_str());
+  if (h == nullptr) return m;
+  m.already_exists_ = ::GetLastError() == ERROR_ALREADY_EXISTS;
+  m.handle_ = reinterpret_cast<intptr_t>(h);
+  return m;
+}
+
+std::optional<OSVersionRecord> QueryOSVersion() {
+  OSVERSIONINFOEXA info;
+  std::memset(&info, 0, sizeof info);
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return std::nullopt;
+  OSVersionRecord record;
+  record.size = info.dwOSVersionInfoSize;
+  record.major = info.dwMajorVersion;
+  record.minor = info.dwMinorVersion;
+  record.build = info.dwBuildNumber;
+  record.platform_id = info.dwPlatformId;
+  std::memcpy(record.service_pack_text, info.szCSDVersion, sizeof record.service_pack_text);
+  record.service_pack_major = info.wServicePackMajor;
+  record.service_pack_minor = info.wServicePackMinor;
+  record.suite_mask = info.wSuiteMask;
+  record.product_type = info.wProductType;
+  record.reserved = info.wReserved;
+  return record;
+}
+
+uint16_t ProcessorArchitecture() {
+  SYSTEM_INFO info;
+  ::GetNativeSystemInfo(&info);
+  return info.wProcessorArchitecture;
+}
+
+int ServerR2Metric() { return ::GetSystemMetrics(SM_SERVERR2); }
+
+Size ScreenSize() { return Size{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
+
+Rect DesktopRect() {
+  RECT r;
+  if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) {
+    Size screen = ScreenSize();
+    return Rect{0, 0, screen.width, screen.height};
+  }
+  return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+}  // namespace tlx::platform
