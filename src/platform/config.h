@@ -39,6 +39,13 @@ struct PlatformConfig {
 // Parses one drive item; nullopt with `*error` set on bad syntax.
 std::optional<DriveConfig> ParseDrive(const std::string& item, std::string* error);
 
+// Reads the configuration of a native command-line program from the environment: TLX_DRIVES (drive
+// items as above, separated by ';'), TLX_DESKTOP (the desktop folder, Windows-style) and TLX_WINDOWS
+// (the Windows folder). Unset variables keep the current values. False with `*error` set on a bad
+// item; true without change when none is set. On Windows the system answers: any of them set
+// gives false.
+bool ConfigureFromEnvironment(std::string* error);
+
 // Replaces the process-wide configuration (POSIX). Returns false on Windows unless `config` is
 // default-constructed.
 bool Configure(const PlatformConfig& config);

@@ -1,0 +1,162 @@
+// Memory-mapped files on POSIX: mmap of whole files, shared read/write views, anonymous memory.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/error.h"
+#include "platform/mapping.h"
+#include "platform/posix/posix_internal.h"
+
+namespace tlx::platform {
+
+Mapping::~Mapping() {
+  const uint32_t saved = LastError();
+  Close();
+  SetLastError(saved);
+}
+
+Mapping::Mapping(Mapping&& other) noexcept
+    : valid_(other.valid_), data_(other.data_), size_(other.size_), file_(other.file_), section_(other.section_) {
+  other.valid_ = false;
+  other.data_ = nullptr;
+  other.size_ = 0;
+  other.file_ = -1;
+  other.section_ = 0;
+}
+
+Mapping& Mapping::operator=(Mapping&& other) noexcept {
+  if (this != &other) {
+    const uint32_t saved = LastError();
+    Close();
+    SetLastError(saved);
+    valid_ = other.valid_;
+    data_ = other.data_;
+    size_ = other.size_;
+    file_ = other.file_;
+    section_ = other.section_;
+    other.valid_ = false;
+    other.data_ = nullptr;
+    other.size_ = 0;
+    other.file_ = -1;
+    other.section_ = 0;
+  }
+  return *this;
+}
+
+Mapping Mapping::OpenReadOnly(const std::string& path) {
+  Mapping m;
+  const auto native = posix::MapPath(path);
+  if (!native) return m;
+  const int fd = open(native->c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    posix::SetErrnoError(errno, *native);
+    return m;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const int e = S_ISDIR(st.st_mode) ? EACCES : errno;
+    close(fd);
+    posix::SetErrnoError(e);
+    return m;
+  }
+  if (st.st_size > 0) {
+    void* data = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (data == MAP_FAILED) {
+      const int e = errno;
+      close(fd);
+      posix::SetErrnoError(e);
+      return m;
+    }
+    m.data_ = static_cast<uint8_t*>(data);
+  }
+  m.size_ = static_cast<uint64_t>(st.st_size);
+  m.file_ = fd;
+  m.valid_ = true;
+  return m;
+}
+
+Mapping Mapping::CreateReadWrite(const std::string& path, uint64_t size) {
+  Mapping m;
+  const auto native = posix::MapPath(path);
+  if (!native) return m;
+  struct stat st;
+  if (stat(native->c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || !(st.st_mode & S_IWUSR))) {
+    SetLastError(err::kAccessDenied);
+    return m;
+  }
+  const int fd = open(native->c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    posix::SetErrnoError(errno, *native);
+    return m;
+  }
+  if (ftruncate64(fd, static_cast<off64_t>(size)) != 0) {
+    const int e = errno;
+    close(fd);
+    posix::SetErrnoError(e);
+    return m;
+  }
+  if (size > 0) {
+    void* data = mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (data == MAP_FAILED) {
+      const int e = errno;
+      close(fd);
+      posix::SetErrnoError(e);
+      return m;
+    }
+    m.data_ = static_cast<uint8_t*>(data);
+  }
+  m.size_ = size;
+  m.file_ = fd;
+  m.valid_ = true;
+  return m;
+}
+
+Mapping Mapping::Anonymous(uint64_t size) {
+  Mapping m;
+  if (size > 0) {
+    void* data = mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (data == MAP_FAILED) {
+      SetLastError(err::kNotEnoughMemory);
+      return m;
+    }
+    m.data_ = static_cast<uint8_t*>(data);
+  }
+  m.size_ = size;
+  m.valid_ = true;
+  return m;
+}
+
+bool Mapping::Flush() {
+  if (!valid_) {
+    SetLastError(err::kInvalidHandle);
+    return false;
+  }
+  if (data_ && file_ >= 0 && msync(data_, static_cast<size_t>(size_), MS_SYNC) != 0) {
+    posix::SetErrnoError(errno);
+    return false;
+  }
+  return true;
+}
+
+bool Mapping::Close() {
+  if (!valid_) return true;
+  bool ok = true;
+  if (data_ && munmap(data_, static_cast<size_t>(size_)) != 0) {
+    posix::SetErrnoError(errno);
+    ok = false;
+  }
+  if (file_ >= 0 && close(static_cast<int>(file_)) != 0 && ok) {
+    posix::SetErrnoError(errno);
+    ok = false;
+  }
+  valid_ = false;
+  data_ = nullptr;
+  size_ = 0;
+  file_ = -1;
+  return ok;
+}
+
+}  // namespace tlx::platform
