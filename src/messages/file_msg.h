@@ -42,7 +42,7 @@ struct BsKindInfo {
   std::string_view title_ukr;
   std::string_view title_rus;
   std::array<std::optional<EBsButton>, 3> buttons;  // left to right
-  uint32_t colour;                                   // 0x00BBGGRR
+  uint32_t colour;                                  // 0x00BBGGRR
 };
 inline constexpr int kBsKindCount = 8;
 

@@ -26,11 +26,11 @@ inline constexpr int kMsgKindCount = 9;
 
 // Buttons a message may offer, and the answer "closed without a button" (Esc). Stable values.
 enum class EMsgButton : uint8_t {
-  emb_None = 0,    // closed by Esc or by the window's close control
+  emb_None = 0,  // closed by Esc or by the window's close control
   emb_Yes = 1,
   emb_No = 2,
-  emb_Exit = 3,    // "Выход" of the message dialog
-  emb_View = 4,    // opens the protocol viewer; the dialog stays open
+  emb_Exit = 3,  // "Выход" of the message dialog
+  emb_View = 4,  // opens the protocol viewer; the dialog stays open
   emb_Choose = 5,
   emb_Refuse = 6,
   emb_One = 7,
@@ -56,7 +56,7 @@ struct MessageRequest {
   std::string text;                 // final text: "#" breaks the line, a leading "~" aligns left
   std::vector<EMsgButton> buttons;  // left to right (the view button only when files are given)
   EMsgButton default_button = EMsgButton::emb_None;  // the answer of an unattended run
-  std::string err_file;             // files the view button shows (both empty: no view button)
+  std::string err_file;  // files the view button shows (both empty: no view button)
   std::string warn_file;
   std::optional<std::string> check_caption;  // check box caption; nullopt: the dialog's own,
                                              // empty: hidden

@@ -32,8 +32,9 @@ std::vector<std::string> SplitParams(std::string_view params);
 // markers, return the text unchanged. A missing part gives the empty text.
 std::string PickLang(std::string_view text, int lang);
 
-// `value` in `radix` (2..36; digits then lower-case letters; only radix 10 is signed), right-aligned
-// in `width` characters filled with `fill` on the left; never truncated. Width 0: signed decimal.
+// `value` in `radix` (2..36; digits then lower-case letters; only radix 10 is signed),
+// right-aligned in `width` characters filled with `fill` on the left; never truncated. Width 0:
+// signed decimal.
 std::string IntToFixed(int32_t value, int width, char fill, int radix);
 
 // Signed decimal text of `value`.

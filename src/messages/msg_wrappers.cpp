@@ -28,20 +28,17 @@ constexpr std::string_view kInfoUkr = "     І н ф о р м а ц і я  !";
 
 // Indexed by EMsgKind.
 constexpr std::array<KindInfo, kMsgKindCount> kKinds = {{
-    {kErrorRus, kErrorUkr, true},      // emk_Error
-    {kQueryRus, kQueryUkr, true},      // emk_Query
-    {kWarningRus, kWarningUkr, true},  // emk_Warning
-    {kQueryRus, kQueryUkr, false},     // emk_ThreeWay
-    {kQueryRus, kQueryUkr, false},     // emk_QueryAsk
-    {kInfoRus, kInfoUkr, true},        // emk_Info
-    {kQueryRus, kQueryUkr, false},     // emk_Choice
-    {kWarningRus, kWarningUkr, false}, // emk_WarningAsk
-    {kQueryRus, kQueryUkr, false},     // emk_QueryCancel
+    {kErrorRus, kErrorUkr, true},       // emk_Error
+    {kQueryRus, kQueryUkr, true},       // emk_Query
+    {kWarningRus, kWarningUkr, true},   // emk_Warning
+    {kQueryRus, kQueryUkr, false},      // emk_ThreeWay
+    {kQueryRus, kQueryUkr, false},      // emk_QueryAsk
+    {kInfoRus, kInfoUkr, true},         // emk_Info
+    {kQueryRus, kQueryUkr, false},      // emk_Choice
+    {kWarningRus, kWarningUkr, false},  // emk_WarningAsk
+    {kQueryRus, kQueryUkr, false},      // emk_QueryCancel
 }};
 static_assert(kKinds.size() == static_cast<std::size_t>(EMsgKind::emk_QueryCancel) + 1);
-
-constexpr std::string_view kWarningAskRus = "В дальнейшем не выводить это предупреждение.";
-constexpr std::string_view kWarningAskUkr = "Подалі не виводити це попередження.";
 
 bool InterfaceRussian() { return store::Config().InterfaceLanguage() != 0; }
 
@@ -91,8 +88,8 @@ MessageRequest MakeRequest(EMsgKind kind, std::string text, std::string_view err
   request.kind = kind;
   request.title = KindTitle(kind, InterfaceRussian());
   request.text = std::move(text);
-  const bool with_view =
-      kKinds[static_cast<std::size_t>(kind)].view_button && (!err_file.empty() || !warn_file.empty());
+  const bool with_view = kKinds[static_cast<std::size_t>(kind)].view_button &&
+                         (!err_file.empty() || !warn_file.empty());
   if (with_view) {
     request.err_file = err_file;
     request.warn_file = warn_file;
@@ -136,7 +133,8 @@ void MsgWarningView(std::string_view params, int32_t n, std::string_view err_fil
 bool MsgQuery(std::string_view params, int32_t n) { return MsgQueryView(params, n, {}, {}); }
 
 bool MsgQueryAlarm(std::string_view params, int32_t n) {
-  MessageRequest request = MakeRequest(EMsgKind::emk_Query, MsgText(params, OffsetNumber(n, kQueryOffset)));
+  MessageRequest request =
+      MakeRequest(EMsgKind::emk_Query, MsgText(params, OffsetNumber(n, kQueryOffset)));
   request.alarm = true;
   return Show(request).button == B::emb_Yes;
 }
@@ -156,10 +154,10 @@ void MsgInfoView(std::string_view params, int32_t n, std::string_view err_file,
 }
 
 bool MsgWarningAsk(std::string_view params, int32_t n) {
-  MessageRequest request =
-      MakeRequest(EMsgKind::emk_WarningAsk, MsgText(params, OffsetNumber(n, kWarningOffset)));
-  request.check_caption = std::string(InterfaceRussian() ? kWarningAskRus : kWarningAskUkr);
-  return Show(request).checked;
+  // The dialog supplies its own "do not show again" caption in the interface language.
+  return Show(MakeRequest(EMsgKind::emk_WarningAsk,
+                          MsgText(params, OffsetNumber(n, kWarningOffset))))
+      .checked;
 }
 
 int MsgThreeWay(std::string_view params, int32_t n) {
@@ -209,7 +207,8 @@ int MsgChoice(std::string_view params, std::span<const int32_t> numbers) {
   if (request.choices.empty()) return -1;
   const MessageAnswer answer = Show(request);
   if (answer.button != B::emb_Choose) return -1;
-  const bool in_range = answer.chosen >= 0 && answer.chosen < static_cast<int>(request.choices.size());
+  const bool in_range =
+      answer.chosen >= 0 && answer.chosen < static_cast<int>(request.choices.size());
   return in_range ? answer.chosen : 0;
 }
 

@@ -10,7 +10,9 @@ ZError::ZError(std::string params, int32_t number)
     : std::runtime_error(params), params_(std::move(params)), number_(number) {}
 
 TZExcept::TZExcept(uint32_t code, uint32_t sys_code, std::string file_name)
-    : std::runtime_error(std::string()), Code(code), SysCode(sys_code),
+    : std::runtime_error(std::string()),
+      Code(code),
+      SysCode(sys_code),
       FileName(std::move(file_name)) {}
 
 void RaiseMsg(std::string params, int32_t number) { throw ZError(std::move(params), number); }

@@ -9,9 +9,9 @@
 namespace tlx::messages {
 
 // Message numbers with a fixed meaning inside a ZError.
-inline constexpr int32_t kMsgFinalText = 0;    // the parameter list is the final text
-inline constexpr int32_t kMsgWholeText = 99;   // the first parameter is the whole message
-inline constexpr int32_t kMsgHandled = 999;    // already dealt with: the catcher shows nothing
+inline constexpr int32_t kMsgFinalText = 0;   // the parameter list is the final text
+inline constexpr int32_t kMsgWholeText = 99;  // the first parameter is the whole message
+inline constexpr int32_t kMsgHandled = 999;   // already dealt with: the catcher shows nothing
 
 // A failure carrying a message number and a "|"-separated parameter list (not the final text;
 // MsgText builds that). what() returns the raw parameter list.

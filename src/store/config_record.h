@@ -1,5 +1,6 @@
-// The suite's process-wide configuration record: 1375 bytes of fields (the head of Cfg.tlx) followed
-// by eight texts. Zero-filled when the process starts; lives until exit. Integers are little-endian.
+// The suite's process-wide configuration record: 1375 bytes of fields (the head of Cfg.tlx)
+// followed by eight texts. Zero-filled when the process starts; lives until exit. Integers are
+// little-endian.
 #pragma once
 #include <array>
 #include <cstddef>
@@ -25,14 +26,14 @@ inline constexpr std::size_t kAutoSavePeriodMs = 24;   // 4 bytes
 inline constexpr std::size_t kAutoSaveTime = 28;       // 8 bytes, day count since 1899-12-30
 inline constexpr std::size_t kVersionText = 36;        // up to 14 bytes, zero-terminated
 inline constexpr std::size_t kVersionTextSize = 14;
-inline constexpr std::size_t kSettingsMoment = 50;     // 8 bytes, day count
-inline constexpr std::size_t kInstallKind = 116;       // 1 byte
-inline constexpr std::size_t kNsiWordSum = 117;        // 2 x 4 bytes (Ukrainian, Russian)
-inline constexpr std::size_t kNsiCarryCount = 125;     // 2 x 4 bytes
-inline constexpr std::size_t kNsiFileTime = 133;       // 2 x 4 bytes, packed file-system date-time
-inline constexpr std::size_t kDefaultScale = 159;      // 4 bytes, index 0..4 (50..150 %)
-inline constexpr std::size_t kFixed197 = 197;          // 4 bytes, written as 31
-inline constexpr std::size_t kFixed250 = 250;          // 4 bytes, written as 5, 0, 0, 0
+inline constexpr std::size_t kSettingsMoment = 50;  // 8 bytes, day count
+inline constexpr std::size_t kInstallKind = 116;    // 1 byte
+inline constexpr std::size_t kNsiWordSum = 117;     // 2 x 4 bytes (Ukrainian, Russian)
+inline constexpr std::size_t kNsiCarryCount = 125;  // 2 x 4 bytes
+inline constexpr std::size_t kNsiFileTime = 133;    // 2 x 4 bytes, packed file-system date-time
+inline constexpr std::size_t kDefaultScale = 159;   // 4 bytes, index 0..4 (50..150 %)
+inline constexpr std::size_t kFixed197 = 197;       // 4 bytes, written as 31
+inline constexpr std::size_t kFixed250 = 250;       // 4 bytes, written as 5, 0, 0, 0
 }  // namespace cfg
 
 // Option bits of the dword at offset 0 set by the settings step.

