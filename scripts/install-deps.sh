@@ -4,7 +4,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ python3 clang
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth x11-utils imagemagick
+  wine wine64 xvfb xauth x11-utils imagemagick locales
   liblzma-dev lzma-dev 7zip libtomlplusplus-dev
   googletest libgtest-dev libbenchmark-dev
 )

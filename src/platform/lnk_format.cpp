@@ -251,13 +251,17 @@ std::optional<ShellLink> DecodeShellLink(std::string_view bytes, std::string* er
     auto raw = r.Bytes(unicode ? *count * 2 : *count);
     if (!raw) return false;
     if (!unicode) {
-      *into = Cp1251ToUtf8(*raw);
+      std::string_view bytes8 = *raw;
+      while (!bytes8.empty() && bytes8.back() == '\0') bytes8.remove_suffix(1);
+      *into = Cp1251ToUtf8(bytes8);
       return true;
     }
     std::u16string text;
     for (size_t i = 0; i + 1 < raw->size(); i += 2) {
       text += static_cast<char16_t>(static_cast<uint8_t>((*raw)[i]) | (static_cast<uint8_t>((*raw)[i + 1]) << 8));
     }
+    // Some writers (Wine's shell) count the terminating zero in the length.
+    while (!text.empty() && text.back() == u'\0') text.pop_back();
     auto utf8 = Utf16ToUtf8(text);
     if (!utf8) return false;
     *into = *utf8;
