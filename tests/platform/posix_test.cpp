@@ -184,6 +184,14 @@ TEST(PathMapping, ProgramAndWindowsFolders) {
   EXPECT_EQ(WindowsFolder(), "p:\\WINDOWS");
 }
 
+TEST(PathMapping, RenameChangingOnlyLetterCase) {
+  test::TempDrive drive('c');
+  test::WriteNativeFile(drive.native() + "/Other/moved.txt", "m");
+  EXPECT_TRUE(MoveFile("c:\\other\\moved.txt", "c:\\other\\MOVED.TXT", false));
+  EXPECT_EQ(test::ReadNativeFile(drive.native() + "/Other/MOVED.TXT"), "m");
+  EXPECT_FALSE(test::NativeExists(drive.native() + "/Other/moved.txt"));
+}
+
 TEST(SymbolicLinks, SeenAndRemovedAsLinks) {
   test::TempDrive drive('c');
   test::WriteNativeFile(drive.native() + "/outside/sentinel.txt", "keep");
