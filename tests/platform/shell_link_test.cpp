@@ -71,18 +71,21 @@ TEST(LnkFormat, CutAndCorruptBytesRefused) {
 
 class ShellLinkTest : public testing::Test {
  protected:
+  // A link to a program inside the test drive; the Windows shell resolves targets, so it exists.
+  ShellLink LinkToProgram(const std::string& description) {
+    test::WriteNativeFile(drive_.NativePath("Exe\\tlx.exe"), "MZ");
+    ShellLink link;
+    link.target = drive_.Path("Exe\\tlx.exe");
+    link.working_folder = drive_.Path("Exe");
+    link.description = description;
+    return link;
+  }
+
   test::TempDrive drive_;
 };
 
-// The links hold Windows-form paths; the files they name need not exist for the test, but the
-// Windows shell resolves targets, so make them real on that side.
 TEST_F(ShellLinkTest, WriteThenReadBack) {
-  test::WriteNativeFile(drive_.NativePath("Exe\\tlx.exe"), "MZ");
-  ShellLink link;
-  link.target = drive_.Path("Exe\\tlx.exe");
-  link.working_folder = drive_.Path("Exe");
-  link.description = "ТЛК5_320(1).LNK";
-  link.show_command = 1;
+  const ShellLink link = LinkToProgram("ТЛК5_320(1).LNK");
   ASSERT_TRUE(WriteShellLink(drive_.Path("ТЛК5_320(1).LNK"), link));
   auto back = ReadShellLink(drive_.Path("ТЛК5_320(1).LNK"));
   ASSERT_TRUE(back);
@@ -99,11 +102,7 @@ TEST_F(ShellLinkTest, WriteThenReadBack) {
 }
 
 TEST_F(ShellLinkTest, PlatformReadsEncodedBytes) {
-  test::WriteNativeFile(drive_.NativePath("Exe\\tlx.exe"), "MZ");
-  ShellLink link;
-  link.target = drive_.Path("Exe\\tlx.exe");
-  link.working_folder = drive_.Path("Exe");
-  link.description = "x.lnk";
+  const ShellLink link = LinkToProgram("x.lnk");
   test::WriteNativeFile(drive_.NativePath("x.lnk"), *lnk::EncodeShellLink(link));
   auto back = ReadShellLink(drive_.Path("x.lnk"));
   ASSERT_TRUE(back);

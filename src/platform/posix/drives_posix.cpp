@@ -37,15 +37,8 @@ DriveType GetDriveType(const std::string& root) {
 std::optional<uint64_t> FreeBytes(const std::string& path) {
   std::string native;
   if (path.size() >= 2 && path[1] == ':') {
-    const DriveConfig* drive = DriveOf(path);
-    if (!drive) {
-      SetLastError(err::kPathNotFound);
-      return std::nullopt;
-    }
-    if (!drive->has_medium || drive->folder.empty()) {
-      SetLastError(err::kNotReady);
-      return std::nullopt;
-    }
+    const DriveConfig* drive = posix::DriveWithMedium(path[0]);
+    if (!drive) return std::nullopt;
     if (drive->free_bytes) return drive->free_bytes;
     native = drive->folder;
   } else {

@@ -169,45 +169,40 @@ File File::Open(const std::string& path, const OpenOptions& options) {
   return File(fd);
 }
 
-bool File::Read(void* buffer, uint32_t count, uint32_t* done) {
+namespace {
+// Reads or writes until `count` bytes moved (a read also stops at the end of the file), as ReadFile
+// and WriteFile do for disk files. EBADF means the handle lacks that access: Windows says 5.
+template <typename Op>
+bool Transfer(intptr_t handle, char* buffer, uint32_t count, uint32_t* done, bool stop_at_zero, Op op) {
   if (done) *done = 0;
-  if (!valid()) {
+  if (handle < 0) {
     SetLastError(err::kInvalidHandle);
     return false;
   }
   uint32_t total = 0;
   while (total < count) {
-    const ssize_t n = read(static_cast<int>(handle_), static_cast<char*>(buffer) + total, count - total);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      if (done) *done = total;
-      return Fail(errno == EBADF ? EACCES : errno);  // a handle opened without read access
-    }
-    if (n == 0) break;
-    total += static_cast<uint32_t>(n);
-  }
-  if (done) *done = total;
-  return true;
-}
-
-bool File::Write(const void* buffer, uint32_t count, uint32_t* done) {
-  if (done) *done = 0;
-  if (!valid()) {
-    SetLastError(err::kInvalidHandle);
-    return false;
-  }
-  uint32_t total = 0;
-  while (total < count) {
-    const ssize_t n = write(static_cast<int>(handle_), static_cast<const char*>(buffer) + total, count - total);
+    const ssize_t n = op(static_cast<int>(handle), buffer + total, count - total);
     if (n < 0) {
       if (errno == EINTR) continue;
       if (done) *done = total;
       return Fail(errno == EBADF ? EACCES : errno);
     }
+    if (n == 0 && stop_at_zero) break;
     total += static_cast<uint32_t>(n);
   }
   if (done) *done = total;
   return true;
+}
+}  // namespace
+
+bool File::Read(void* buffer, uint32_t count, uint32_t* done) {
+  return Transfer(handle_, static_cast<char*>(buffer), count, done, true,
+                  [](int fd, char* at, size_t n) { return read(fd, at, n); });
+}
+
+bool File::Write(const void* buffer, uint32_t count, uint32_t* done) {
+  return Transfer(handle_, const_cast<char*>(static_cast<const char*>(buffer)), count, done, false,
+                  [](int fd, char* at, size_t n) { return write(fd, at, n); });
 }
 
 bool File::Seek(int64_t distance, Origin origin, int64_t* position) {

@@ -12,6 +12,22 @@
 
 namespace tlx::platform {
 
+namespace {
+// Closes `fd` after a failed step, keeping that step's error.
+void FailAndClose(int fd, int errno_value) {
+  close(fd);
+  posix::SetErrnoError(errno_value);
+}
+
+// Maps `size` bytes of `fd` (nothing for 0 bytes); MAP_FAILED after closing `fd` on failure.
+void* MapOrClose(int fd, uint64_t size, int protection, int flags) {
+  if (size == 0) return nullptr;
+  void* data = mmap(nullptr, static_cast<size_t>(size), protection, flags, fd, 0);
+  if (data == MAP_FAILED) FailAndClose(fd, errno);
+  return data;
+}
+}  // namespace
+
 Mapping::~Mapping() {
   const uint32_t saved = LastError();
   Close();
@@ -57,21 +73,12 @@ Mapping Mapping::OpenReadOnly(const std::string& path) {
   }
   struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    const int e = S_ISDIR(st.st_mode) ? EACCES : errno;
-    close(fd);
-    posix::SetErrnoError(e);
+    FailAndClose(fd, S_ISDIR(st.st_mode) ? EACCES : errno);
     return m;
   }
-  if (st.st_size > 0) {
-    void* data = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    if (data == MAP_FAILED) {
-      const int e = errno;
-      close(fd);
-      posix::SetErrnoError(e);
-      return m;
-    }
-    m.data_ = static_cast<uint8_t*>(data);
-  }
+  void* data = MapOrClose(fd, static_cast<uint64_t>(st.st_size), PROT_READ, MAP_PRIVATE);
+  if (data == MAP_FAILED) return m;
+  m.data_ = static_cast<uint8_t*>(data);
   m.size_ = static_cast<uint64_t>(st.st_size);
   m.file_ = fd;
   m.valid_ = true;
@@ -93,21 +100,12 @@ Mapping Mapping::CreateReadWrite(const std::string& path, uint64_t size) {
     return m;
   }
   if (ftruncate64(fd, static_cast<off64_t>(size)) != 0) {
-    const int e = errno;
-    close(fd);
-    posix::SetErrnoError(e);
+    FailAndClose(fd, errno);
     return m;
   }
-  if (size > 0) {
-    void* data = mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (data == MAP_FAILED) {
-      const int e = errno;
-      close(fd);
-      posix::SetErrnoError(e);
-      return m;
-    }
-    m.data_ = static_cast<uint8_t*>(data);
-  }
+  void* data = MapOrClose(fd, size, PROT_READ | PROT_WRITE, MAP_SHARED);
+  if (data == MAP_FAILED) return m;
+  m.data_ = static_cast<uint8_t*>(data);
   m.size_ = size;
   m.file_ = fd;
   m.valid_ = true;

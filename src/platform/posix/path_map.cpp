@@ -118,15 +118,8 @@ std::optional<std::string> FindCaseBlind(const std::string& folder, const std::s
 }
 
 std::optional<std::string> MapDrivePath(const std::string& absolute, bool keep_last) {
-  const DriveConfig* drive = FindDrive(absolute[0]);
-  if (!drive) {
-    SetLastError(err::kPathNotFound);
-    return std::nullopt;
-  }
-  if (!drive->has_medium || drive->folder.empty()) {
-    SetLastError(err::kNotReady);
-    return std::nullopt;
-  }
+  const DriveConfig* drive = posix::DriveWithMedium(absolute[0]);
+  if (!drive) return std::nullopt;
   const std::vector<std::string> parts = SplitComponents(absolute.substr(2));
   std::string native = drive->folder == "/" ? std::string() : drive->folder;
   bool missing = false;  // below a missing component every name stays as given
@@ -159,6 +152,17 @@ std::optional<std::string> Map(const std::string& path, bool keep_last) {
 }  // namespace
 
 namespace posix {
+
+const DriveConfig* DriveWithMedium(char letter) {
+  const DriveConfig* drive = FindDrive(letter);
+  if (!drive) {
+    SetLastError(err::kPathNotFound);
+  } else if (!drive->has_medium || drive->folder.empty()) {
+    SetLastError(err::kNotReady);
+    return nullptr;
+  }
+  return drive;
+}
 
 std::optional<std::string> MapPath(const std::string& path) { return Map(path, false); }
 std::optional<std::string> MapPathKeepLast(const std::string& path) { return Map(path, true); }

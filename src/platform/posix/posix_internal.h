@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/config.h"
+
 namespace tlx::platform::posix {
 
 // The Windows error code for an errno value.
@@ -20,6 +22,9 @@ std::optional<std::string> MapPath(const std::string& path);
 // The same, but the last component is taken as given (its parent is still found case-blind): a
 // rename that changes only the letter case of a name needs it.
 std::optional<std::string> MapPathKeepLast(const std::string& path);
+// The configured drive of `letter` when it has a medium; nullptr with LastError 3 (no such drive)
+// or 21 (no medium).
+const DriveConfig* DriveWithMedium(char letter);
 // The drive-letter form ("c:\x\y") of an absolute native path inside a configured drive, else the
 // native path unchanged.
 std::string WindowsForm(const std::string& native);
