@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The window driver against a fixture window: lists controls, types into an edit, clicks a check
+# box and a button (by caption and by id), closes the window. Cyrillic texts in and out.
+set -uo pipefail
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_init uidriver
+: "${FIXTURE_EXE:?}"
+
+title="Проба драйвера"
+e2e_start fixture "$FIXTURE_EXE"
+e2e_driver wait --title "$title" --class TlxDriverFixture --timeout 60 ||
+  e2e_fail "the fixture shows no window"
+
+texts=$(e2e_driver texts --title "$title") || e2e_fail "texts failed"
+expected=$(printf 'TlxDriverFixture\t0\t%s\nEdit\t100\t\nButton\t101\tФлажок\nButton\t1\t&Готово' "$title")
+[ "$texts" = "$expected" ] || e2e_fail "texts gave:
+$texts
+expected:
+$expected"
+
+e2e_driver settext --title "$title" --class Edit --index 0 "Привет" || e2e_fail "settext failed"
+e2e_driver click --title "$title" --id 101 || e2e_fail "click on the check box failed"
+e2e_driver click --title "$title" --text "Готово" || e2e_fail "click by caption failed"
+e2e_driver wait --title "Привет +" --timeout 10 || e2e_fail "the click did not reach the window"
+e2e_screenshot after-click
+
+# Failures are reported with a non-zero code.
+e2e_driver click --title "Привет +" --text "Нет такой" 2>/dev/null && e2e_fail "a missing control was found"
+e2e_driver wait --title "Нет такого окна" --timeout 0.3 2>/dev/null && e2e_fail "a missing window was found"
+
+e2e_driver close --title "Привет +" || e2e_fail "close failed"
+e2e_driver gone --title "Привет +" --timeout 10 || e2e_fail "the window stays"
+e2e_wait_exit "$fixture_pid" 10
+[ "$e2e_status" = 0 ] || e2e_fail "the fixture ended with $e2e_status"
+e2e_log "passed"
