@@ -11,3 +11,13 @@ if(TARGET tlx_messages)
     ${CMAKE_CURRENT_LIST_DIR}/scale_form.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bs_box.cpp)
 endif()
+if(WIN32 AND TARGET tlx_messages)
+  tlx_library(tlx_messages_win
+    ${CMAKE_CURRENT_LIST_DIR}/win/window.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win/pictures.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win/dc_measurer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win/message_dialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win/bs_box_window.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win/win_sink.cpp)
+  target_link_libraries(tlx_messages_win PUBLIC tlx_messages comctl32 uxtheme gdi32 user32)
+endif()

@@ -120,6 +120,7 @@ class DialogModel {
   const std::string& err_file() const { return err_file_; }
   const std::string& warn_file() const { return warn_file_; }
   bool has_files() const { return view_; }
+  const std::optional<std::string>& ask_caption() const { return ask_caption_; }
   // The text area: x from 2 * picture left + picture width to client width - 3, y centred above
   // the reference control.
   DrawArea TextArea() const;
