@@ -1,0 +1,27 @@
+#include "package/clear_folder.h"
+
+#include <vector>
+
+#include "package/folder_list.h"
+#include "platform/fs.h"
+
+namespace tlx::package {
+
+void ClearFolder(const std::string& folder) {
+  const std::string base = WithBackslash(folder);
+  std::vector<SSDir> entries;
+  ListFolder(base, "*.*", kSelectFolders, entries);
+  for (const SSDir& entry : entries) {
+    if (entry.name == "." || entry.name == "..") continue;
+    const std::string path = base + entry.name;
+    const bool link = (entry.attributes & platform::attr::kReparsePoint) != 0;
+    if (entry.attributes & platform::attr::kDirectory) {
+      if (!link) ClearFolder(path);
+      platform::RemoveFolder(path);  // a link goes as a link
+    } else {
+      platform::DeleteFile(path);
+    }
+  }
+}
+
+}  // namespace tlx::package

@@ -1,0 +1,50 @@
+#include "package/folder_tree.h"
+
+#include "package/folder_tables.h"
+#include "package/link_guard.h"
+#include "platform/fs.h"
+#include "store/wfile.h"
+
+namespace tlx::package {
+
+namespace {
+
+void CopyInside(const std::string& install_dir, const std::string& from, const std::string& to) {
+  RequireNoLinksBelow(install_dir, from);
+  RequireNoLinksBelow(install_dir, to);
+  store::CopyFile(from, to);
+}
+
+}  // namespace
+
+void CreateFolderTree(const std::string& install_dir, int variant) {
+  for (std::string_view folder : kCommonFolders) platform::CreateFolderTree(install_dir + std::string(folder));
+  for (std::string_view language : kLanguageFolders) {
+    for (size_t number = 1; number <= kLanguageSubfolders.size(); ++number) {
+      if (number == kVariantOneOnlyFolder && variant == 0) continue;
+      platform::CreateFolderTree(install_dir + std::string(language) +
+                                 std::string(kLanguageSubfolders[number - 1]));
+    }
+  }
+}
+
+void CopyReferenceFiles(const std::string& install_dir) {
+  for (size_t language = 0; language < kLanguageFolders.size(); ++language) {
+    const std::string base = install_dir + std::string(kLanguageFolders[language]);
+    const std::string etalon = base + std::string(kLanguageSubfolders[kReferenceFolder - 1]);
+    const std::string databases = base + std::string(kLanguageSubfolders[kDatabaseFolder - 1]);
+    const ReferenceCopies& copies = kReferenceCopies[language];
+    for (std::string_view name : copies.databases) {
+      CopyInside(install_dir, databases + std::string(name), etalon + std::string(name));
+    }
+    const std::string user_files = base + std::string(kLanguageSubfolders[kUserFileFolder - 1]);
+    CopyInside(install_dir, user_files + std::string(copies.user_file), etalon + std::string(copies.user_file));
+    if (language != kRussianLanguage) continue;
+    const std::string config = install_dir + std::string(kCommonFolders[kConfigFolder - 1]);
+    for (std::string_view name : kReferenceConfigFiles) {
+      CopyInside(install_dir, config + std::string(name), etalon + std::string(name));
+    }
+  }
+}
+
+}  // namespace tlx::package

@@ -1,0 +1,20 @@
+// The installed suite's folder tree below an installation folder, and the reference copies made
+// into its \Etalon folders once the files are extracted.
+#pragma once
+#include <string>
+
+namespace tlx::package {
+
+// Creates, each with its missing parents, the common folders and then for \Ukr and \Rus the working
+// folders in table order; \LPD only for variant 1. A folder that cannot be created is passed over
+// (a later file creation in it fails instead). `install_dir` has no trailing backslash.
+void CreateFolderTree(const std::string& install_dir, int variant);
+
+// Copies, for \Ukr and then \Rus, the language's reference databases from \LBN and its user file from
+// \UserNsi into its \Etalon, and for \Rus also the configuration files of the common \Cfg; copies
+// replace existing files. Raises the file-copy ZError (system text, the two names joined by "=>") on
+// the first failed copy, and the ZError of RequireNoLinksBelow when a source or target path runs
+// through a link.
+void CopyReferenceFiles(const std::string& install_dir);
+
+}  // namespace tlx::package
