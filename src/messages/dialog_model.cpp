@@ -25,6 +25,16 @@ constexpr CaptionPair kNoInfo{"Нет информации для просмот
 
 std::string_view Pick(const CaptionPair& pair, bool russian) { return russian ? pair.rus : pair.ukr; }
 
+// A caption as drawn: "&" marks the next character as the accelerator, "&&" is one "&".
+std::string WithoutAccelerators(std::string_view caption) {
+  std::string out;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    out += caption[i];
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string_view DlgButtonCaption(EMsgButton button, EMsgKind kind, ELang lang) {
@@ -188,7 +198,10 @@ void DialogModel::Prepare(const TextMeasurer& base_measurer, bool russian) {
   std::optional<std::string> caption = ask_caption_;
   if (kind_ == EMsgKind::emk_WarningAsk && !caption) caption = std::string(DlgWarningAskCaption(russian));
   if (caption && ask.visible) {
-    ask.rect.width += base_measurer.TextWidth(*caption, {}) - base_measurer.TextWidth(ask.caption, {});
+    // The box also never gets narrower than its new caption needs beside the square.
+    const int new_width = base_measurer.TextWidth(WithoutAccelerators(*caption), {});
+    ask.rect.width += new_width - base_measurer.TextWidth(WithoutAccelerators(ask.caption), {});
+    ask.rect.width = std::max(ask.rect.width, new_width + kCheckBoxSquare);
     ask.caption = *caption;
     ask.rect.left = std::max(0, (client_width_ - ask.rect.width) / 2);
     if (caption->empty()) ask.visible = false;

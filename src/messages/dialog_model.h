@@ -26,6 +26,7 @@ inline constexpr uint32_t kClRed = 0x000000FF;
 inline constexpr int kTimerIntervalMs = 1000;
 inline constexpr int kChoiceRadioSize = 13;
 inline constexpr int kChoiceRadioGap = 4;
+inline constexpr int kCheckBoxSquare = 20;  // the square of a check box and its gap to the caption
 
 // The controls of the window, in creation order.
 enum class DlgControl : uint8_t { Image, btYes, btWatchExit, btNoWatch, Ask };

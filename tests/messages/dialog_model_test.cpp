@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -126,14 +127,15 @@ TEST(DialogModel, CheckBoxOfTheAskKinds) {
   EXPECT_EQ(ask.control(C::Ask).rect, (DlgRect{80, 74, 193, 17}));
   // Kind 7 shows its own caption, widened by the difference of the captions and centred.
   DialogModel warn = Prepared(EMsgKind::emk_WarningAsk, "A");
-  const int wider = 193 + (44 - 31) * FakeMeasurer::kCharWidth;
+  // 30 characters drawn of the design caption (its "&" is not), 44 of the new one.
+  const int wider = std::max(193 + (44 - 30) * FakeMeasurer::kCharWidth, 44 * FakeMeasurer::kCharWidth + 20);
   EXPECT_EQ(warn.control(C::Ask).caption, "В дальнейшем не выводить это предупреждение.");
   EXPECT_EQ(warn.control(C::Ask).rect, (DlgRect{(342 - wider) / 2, 74, wider, 17}));
   // A caller's caption replaces it the same way; an empty one hides the box.
   DialogModel mine(EMsgKind::emk_QueryAsk, false, elg_Rus, kFrame);
   mine.SetAskCaption("Short");
   mine.Prepare(FakeMeasurer{}, true);
-  const int narrower = 193 + (5 - 31) * FakeMeasurer::kCharWidth;
+  const int narrower = 5 * FakeMeasurer::kCharWidth + 20;  // never narrower than the caption needs
   EXPECT_EQ(mine.control(C::Ask).rect, (DlgRect{(342 - narrower) / 2, 74, narrower, 17}));
   DialogModel hidden(EMsgKind::emk_QueryAsk, false, elg_Rus, kFrame);
   hidden.SetAskCaption("");
