@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -31,9 +32,10 @@ std::string g_watched;
 int g_stop_result = 0;
 
 int Record(uint32_t user, CodecProgress* adapter, uint64_t first, uint64_t second) {
-  const std::string bytes = test::ReadNativeFile(g_watched);
-  g_calls.push_back({user, adapter != nullptr, first, second,
-                     test::NativeExists(g_watched) ? bytes.size() : uint64_t(-1)});
+  // The size from the folder entry: the file is open and mapped by the operation at this time.
+  std::error_code error;
+  const uint64_t size = std::filesystem::file_size(std::filesystem::path(std::u8string(g_watched.begin(), g_watched.end())), error);
+  g_calls.push_back({user, adapter != nullptr, first, second, error ? uint64_t(-1) : size});
   return adapter != nullptr ? g_stop_result : 0;
 }
 
