@@ -56,10 +56,14 @@ e2e_template() {
   ) 9>"$template.lock" >/dev/null 2>&1
 }
 
+# Ends what the test started and removes its prefix (some 700 MB; E2E_KEEP_PREFIX=1 keeps it).
+# Logs and screenshots stay.
 e2e_cleanup() {
   local pid
   for pid in "${e2e_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  if [ "${E2E_KEEP_PREFIX:-0}" != 1 ]; then rm -rf "$E2E_DIR/prefix"; fi
 }
 
 # e2e_start NAME PROGRAM [ARGS...]: starts a Windows program in the background; its process id

@@ -138,8 +138,8 @@ bool RemoveFolder(const std::string& path) {
 
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder,
                                                    const std::string& pattern) {
-  std::string spec = folder;
-  if (!spec.empty() && !IsSeparator(spec.back()) && spec.back() != ':') spec += '\\';
+  std::string spec = folder;  // "c:" names the drive's root, as the POSIX drive map has it
+  if (!spec.empty() && !IsSeparator(spec.back())) spec += '\\';
   spec += pattern;
   std::optional<std::wstring> wide = win::Wide(spec);
   if (!wide) return std::nullopt;
