@@ -116,16 +116,20 @@ void TFLBase::Attach(platform::File handle) {
 bool TFLBase::CanRead() const { return static_cast<uint8_t>(access_) & static_cast<uint8_t>(platform::Access::Read); }
 bool TFLBase::CanWrite() const { return static_cast<uint8_t>(access_) & static_cast<uint8_t>(platform::Access::Write); }
 
-uint32_t TFLBase::Read(void* buffer, uint32_t count) {
+bool TFLBase::Ready(bool write) {
   if (!(flags_ & kFlOpen)) {
     Error(kClosedFile);
-    return 0;
+    return false;
   }
-  if (!CanRead()) {
-    Error(kReadInWriteMode);
-    return 0;
+  if (write ? !CanWrite() : !CanRead()) {
+    Error(write ? kWriteInReadMode : kReadInWriteMode);
+    return false;
   }
-  if (count == 0) return 0;
+  return true;
+}
+
+uint32_t TFLBase::Read(void* buffer, uint32_t count) {
+  if (!Ready(false) || count == 0) return 0;
   uint32_t done = 0;
   if (!file_.Read(buffer, count, &done)) {
     Error(0);
@@ -136,15 +140,7 @@ uint32_t TFLBase::Read(void* buffer, uint32_t count) {
 }
 
 uint32_t TFLBase::Write(const void* buffer, uint32_t count) {
-  if (!(flags_ & kFlOpen)) {
-    Error(kClosedFile);
-    return 0;
-  }
-  if (!CanWrite()) {
-    Error(kWriteInReadMode);
-    return 0;
-  }
-  if (count == 0) return 0;
+  if (!Ready(true) || count == 0) return 0;
   uint32_t done = 0;
   if (!file_.Write(buffer, count, &done)) {
     Error(0);

@@ -68,6 +68,8 @@ class TFLBase {
  private:
   bool CanRead() const;
   bool CanWrite() const;
+  // Open and opened for the direction; otherwise reports 53, 58 or 59 and returns false.
+  bool Ready(bool write);
 
   std::string name_;
   platform::File file_;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/wfile.h"
+
 namespace tlx::test {
 
 // One record: 7-byte head (type, link, length) and data. `length` -1 takes the data's size.
@@ -46,5 +48,14 @@ inline std::string CompoundBytes(const std::vector<Entry>& entries, std::string_
 
 // Address of the data area of a compound file with `count` logical files.
 inline uint32_t DataStart(uint32_t count) { return 8 + 8 * count; }
+
+// The data of the live records of logical file n, in chain order.
+inline std::vector<std::string> LiveRecords(store::WFile& file, uint32_t n) {
+  std::vector<std::string> out;
+  file.OpenLogical(n);
+  store::WRec rec;
+  while (file.ReadRecord(rec)) out.emplace_back(rec.bytes());
+  return out;
+}
 
 }  // namespace tlx::test

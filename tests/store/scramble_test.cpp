@@ -7,6 +7,7 @@
 #include "messages/recording_sink.h"
 #include "messages/zerror.h"
 #include "store/compound_builder.h"
+#include "store/record_bytes.h"
 #include "store/scramble.h"
 #include "store/wfile.h"
 #include "support/files.h"
@@ -30,13 +31,7 @@ class ScrambleTest : public ::testing::Test {
     builder.EndLogical();
     builder.Finish();  // logical file 2 gets an empty chain
   }
-  std::vector<std::string> Records(WFile& file, uint32_t n) {
-    std::vector<std::string> out;
-    file.OpenLogical(n);
-    WRec rec;
-    while (file.ReadRecord(rec)) out.emplace_back(rec.bytes());
-    return out;
-  }
+  std::vector<std::string> Records(WFile& file, uint32_t n) { return test::LiveRecords(file, n); }
 
   test::TempDrive drive;
   test::SinkScope scope;

@@ -27,13 +27,7 @@ class WFileReadTest : public ::testing::Test {
     return name;
   }
   // The texts of the live records of logical file n.
-  std::vector<std::string> Records(WFile& file, uint32_t n) {
-    std::vector<std::string> out;
-    file.OpenLogical(n);
-    WRec rec;
-    while (file.ReadRecord(rec)) out.emplace_back(rec.bytes());
-    return out;
-  }
+  std::vector<std::string> Records(WFile& file, uint32_t n) { return test::LiveRecords(file, n); }
 
   test::TempDrive drive;
   test::SinkScope scope;

@@ -19,13 +19,7 @@ using test::WriteNativeFile;
 
 class WFileWriteTest : public ::testing::Test {
  protected:
-  std::vector<std::string> Records(WFile& file, uint32_t n) {
-    std::vector<std::string> out;
-    file.OpenLogical(n);
-    WRec rec;
-    while (file.ReadRecord(rec)) out.emplace_back(rec.bytes());
-    return out;
-  }
+  std::vector<std::string> Records(WFile& file, uint32_t n) { return test::LiveRecords(file, n); }
   void WriteLogical(WFile& file, uint32_t n, const std::vector<std::string>& records) {
     file.BeginLogical(n);
     for (const std::string& r : records) file.WriteTypedRecord(1, uint16_t(r.size()), r.data());
