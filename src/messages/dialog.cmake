@@ -18,6 +18,7 @@ if(WIN32 AND TARGET tlx_messages)
     ${CMAKE_CURRENT_LIST_DIR}/win/dc_measurer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win/message_dialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win/bs_box_window.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/win/win_sink.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/win/win_sink.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win/zcontrols.cpp)
   target_link_libraries(tlx_messages_win PUBLIC tlx_messages comctl32 uxtheme gdi32 user32)
 endif()

@@ -75,7 +75,7 @@ ZTextPaint TZTextModel::Paint(const std::array<const TextMeasurer*, kZTextParagr
         x = a == LineAlign::Left ? area.left : a == LineAlign::Right ? area.right - w
                                                                      : area.left + (area.right - area.left - w) / 2;
       }
-      paint.lines.push_back({shown, x, p.y, p.format});
+      paint.lines.push_back({i, shown, x, p.y, p.format});
     }
     y += h;
   }

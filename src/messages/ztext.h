@@ -20,6 +20,7 @@ enum class ZAlign { None, Top, Bottom, Left, Right, Client, Custom };
 
 // One paragraph as painted: its lines (text to draw) at their places.
 struct ZTextLine {
+  int paragraph = 0;  // 0..4
   std::string text;
   int x = 0;
   int y = 0;

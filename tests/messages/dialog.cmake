@@ -9,7 +9,9 @@ if(TARGET tlx_messages)
 endif()
 # The message windows under Wine: a demo program shows one message, the UI driver answers it.
 if(WIN32 AND TARGET tlx_messages_win)
-  tlx_executable(dialog_demo ${CMAKE_CURRENT_LIST_DIR}/win/dialog_demo.cpp)
+  # With setup.exe's manifest, so the windows look as they do in the product.
+  enable_language(RC)
+  tlx_executable(dialog_demo ${CMAKE_CURRENT_LIST_DIR}/win/dialog_demo.cpp ${PROJECT_SOURCE_DIR}/resources/setup.rc)
   target_link_libraries(dialog_demo PRIVATE tlx_messages_win)
   target_link_options(dialog_demo PRIVATE -municode)
   if(TARGET uidriver)

@@ -132,3 +132,24 @@ e2e_screenshot alarm
 e2e_driver close --title "$title"
 finish alarm "result=0 button=0 checked=0 chosen=0"
 e2e_log "passed"
+
+# The bilingual controls: Russian texts, the switch to Ukrainian, the panel's save button closes.
+e2e_start controls "$DEMO_EXE" controls
+e2e_driver wait --title "Элементы" --timeout 60 || e2e_fail "no controls form"
+sleep 0.5
+title="Элементы"
+for t in "Надпись" "Группа" "Флажок" "Переключатель" "Сохранить" "Не сохранять" "Обновить" "Применить"; do
+  expect_control "$t"
+done
+e2e_driver texts --title "$title" | tr -d '\r' | grep -qF 'Сменить\r\nязык' ||
+  e2e_driver texts --title "$title" | tr -d '\r' | grep -qF 'Сменить' || e2e_fail "no multi-line button"
+e2e_screenshot controls-rus
+e2e_driver click --title "$title" --id 14 || e2e_fail "no language button"
+sleep 0.5
+for t in "Напис" "Група" "Прапорець" "Перемикач" "Зберегти"; do
+  expect_control "$t"
+done
+e2e_screenshot controls-ukr
+e2e_driver click --title "$title" --text "Не сохранять" || e2e_fail "no don't-save button"
+finish controls "result=2 button=0 checked=0 chosen=0"
+e2e_log "controls passed"
