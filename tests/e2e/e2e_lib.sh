@@ -5,7 +5,8 @@
 # shows its windows in a Wine virtual desktop of 1024x768 on the X display the caller provides
 # (scripts/test.sh runs the tests under xvfb-run). Screenshots go to <build>/artifacts/<test>/.
 #
-# Environment: E2E_BUILD (the CMake build folder), SETUP_EXE, UIDRIVER_EXE (the programs).
+# Environment: E2E_BUILD (the CMake build folder), UIDRIVER_EXE (the window driver), and the
+# programs a test runs (SETUP_EXE, ...). ctest sets LOCPATH and LC_ALL for a Russian system.
 
 e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 declare -a e2e_pids=()
@@ -22,7 +23,7 @@ e2e_fail() {
 # e2e_init NAME: prepares the test's prefix, folders and clean-up.
 e2e_init() {
   E2E_NAME=$1
-  : "${E2E_BUILD:?}" "${SETUP_EXE:?}" "${UIDRIVER_EXE:?}"
+  : "${E2E_BUILD:?}" "${UIDRIVER_EXE:?}"
   if [ -z "${DISPLAY:-}" ]; then
     echo "no X display: run the end-to-end tests under xvfb-run" >&2
     exit 77  # skipped

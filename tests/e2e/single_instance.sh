@@ -3,6 +3,7 @@
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
 e2e_init single_instance
+: "${SETUP_EXE:?}"
 
 title=TlxSetup5_320
 e2e_start first "$SETUP_EXE"
