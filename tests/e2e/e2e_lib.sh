@@ -81,15 +81,18 @@ e2e_start() {
 # e2e_driver ARGS...: runs the window driver; its output on stdout.
 e2e_driver() { wine "$UIDRIVER_EXE" "$@"; }
 
-# The Windows form of a path below the build folder (Wine's drive Z: is the root).
+# The Windows form of a Linux path (Wine's drive Z: is the root).
 e2e_winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 # e2e_screenshot NAME: the screen as artifacts/<test>/NAME.png (BMP when no converter exists).
+# The driver writes inside the prefix (Wine writes nowhere else); the file is moved out after.
 e2e_screenshot() {
-  local bmp=$E2E_ARTIFACTS/$1.bmp
-  e2e_driver screenshot "$(e2e_winpath "$bmp")" || return 1
-  if command -v convert >/dev/null && convert "$bmp" "$E2E_ARTIFACTS/$1.png" 2>/dev/null; then
-    rm -f "$bmp"
+  local inside=$WINEPREFIX/drive_c/screenshot.bmp
+  e2e_driver screenshot 'C:\screenshot.bmp' || return 1
+  if command -v convert >/dev/null && convert "$inside" "$E2E_ARTIFACTS/$1.png" 2>/dev/null; then
+    rm -f "$inside"
+  else
+    mv "$inside" "$E2E_ARTIFACTS/$1.bmp"
   fi
   e2e_log "screenshot $1"
 }
