@@ -1,9 +1,11 @@
 // Points the current user's desktop folder somewhere for one test. POSIX: the platform's
-// configuration (the Windows folder too). Windows: the "Shell Folders" value "Desktop" of the
-// current user, restored afterwards; the Windows folder stays the system's.
+// configuration (the Windows folder too). Windows: the current user's "User Shell Folders" and
+// "Shell Folders" values "Desktop" (the shell rewrites the second from the first), restored
+// afterwards with their types; the Windows folder stays the system's.
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tlx::test {
 
@@ -18,9 +20,17 @@ class ScopedDesktop {
 
   static bool ChoosesWindowsFolder();
 
+  // A saved value: present or not, its type and its bytes.
+  struct Saved {
+    bool present = false;
+    unsigned long type = 0;
+    std::vector<unsigned char> bytes;
+  };
+
  private:
-  std::optional<std::string> saved_;
-  std::optional<std::string> saved_windows_;
+  std::optional<std::string> saved_desktop_;
+  std::string saved_windows_;
+  Saved saved_[2];
 };
 
 }  // namespace tlx::test

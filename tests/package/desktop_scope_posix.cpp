@@ -6,7 +6,7 @@ namespace tlx::test {
 
 ScopedDesktop::ScopedDesktop(std::optional<std::string> desktop, const std::string& windows_folder) {
   platform::PlatformConfig config = platform::CurrentConfig();
-  saved_ = config.desktop_folder;
+  saved_desktop_ = config.desktop_folder;
   saved_windows_ = config.windows_folder;
   config.desktop_folder = std::move(desktop);
   config.windows_folder = windows_folder;
@@ -15,8 +15,8 @@ ScopedDesktop::ScopedDesktop(std::optional<std::string> desktop, const std::stri
 
 ScopedDesktop::~ScopedDesktop() {
   platform::PlatformConfig config = platform::CurrentConfig();
-  config.desktop_folder = saved_;
-  config.windows_folder = *saved_windows_;
+  config.desktop_folder = saved_desktop_;
+  config.windows_folder = saved_windows_;
   platform::Configure(config);
 }
 
