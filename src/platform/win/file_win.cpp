@@ -82,7 +82,10 @@ bool File::Flush() { return ::FlushFileBuffers(H(handle_)) != FALSE; }
 bool File::SetEnd() { return ::SetEndOfFile(H(handle_)) != FALSE; }
 
 bool File::Close() {
-  if (!valid()) return true;
+  if (!valid()) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
   win::KeepLastError keep;
   bool ok = ::CloseHandle(H(release())) != FALSE;
   if (!ok) keep.set(::GetLastError());
