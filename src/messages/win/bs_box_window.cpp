@@ -68,8 +68,7 @@ messages::MessageAnswer BsBoxWindow::ShowModal(HWND owner) {
 }
 
 bool BsBoxWindow::PreviewKey(const MSG& msg) {
-  const bool modifiers = ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0;
-  if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && !modifiers) {
+  if (IsPlainEscape(msg)) {
     answer_.button = messages::EMsgButton::emb_None;
     EndModal();
   }

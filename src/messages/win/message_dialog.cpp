@@ -179,8 +179,7 @@ void TDMessages::OnCommand(int id, int code) {
 }
 
 bool TDMessages::PreviewKey(const MSG& msg) {
-  const bool modifiers = ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0;
-  if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && !modifiers) {
+  if (IsPlainEscape(msg)) {
     Finish(dialog_->Escape());
     return true;
   }

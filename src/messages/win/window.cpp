@@ -118,6 +118,11 @@ HWND CreateChild(HWND parent, const wchar_t* class_name, std::wstring_view text,
   return child;
 }
 
+bool IsPlainEscape(const MSG& msg) {
+  const bool modifiers = ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0;
+  return msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && !modifiers;
+}
+
 void PumpMessages() {
   MSG msg;
   while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

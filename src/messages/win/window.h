@@ -137,6 +137,9 @@ class Window {
 HWND CreateChild(HWND parent, const wchar_t* class_name, std::wstring_view text, DWORD style, int id,
                  RECT bounds, HFONT font, DWORD ex_style = 0);
 
+// True for a press of Esc without Shift, Ctrl or Alt.
+bool IsPlainEscape(const MSG& msg);
+
 // Processes the window messages waiting in the queue (long work keeps the windows alive).
 void PumpMessages();
 
