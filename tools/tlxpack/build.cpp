@@ -1,0 +1,140 @@
+#include "tools/tlxpack/build.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <thread>
+
+#include "package/volume_set.h"
+#include "platform/file.h"
+#include "platform/fs.h"
+#include "tools/tlxpack/install_buffer.h"
+#include "tools/tlxpack/measure.h"
+#include "tools/tlxpack/payload.h"
+#include "tools/tlxpack/progress.h"
+#include "tools/tlxpack/scratch_folder.h"
+#include "tools/tlxpack/volume_writer.h"
+#include "tools/tlxpack/whole_file.h"
+
+namespace tlx::tlxpack {
+
+namespace {
+
+// Largest install buffer a compound file can address.
+constexpr uint64_t kMaxBufferSize = 0x7FFFFFFF;
+
+std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder + name : folder + "/" + name;
+}
+
+// Removes the volumes and checksum table an earlier build left in `setup_folder`.
+void RemoveOldVolumes(const std::string& setup_folder) {
+  auto entries = platform::ListFolder(setup_folder, std::string(package::kVolumePrefix) + "*");
+  if (entries) {
+    for (const platform::FolderEntry& entry : *entries) {
+      if ((entry.attributes & platform::attr::kDirectory) == 0) platform::DeleteFile(Join(setup_folder, entry.name));
+    }
+  }
+  const std::string table = Join(setup_folder, package::kChecksumTableName);
+  if (platform::FileExists(table) && !platform::DeleteFile(table)) throw std::runtime_error(table + ": cannot be replaced");
+}
+
+}  // namespace
+
+uint64_t ParseSize(const std::string& text) {
+  if (text.empty()) return 0;
+  uint64_t value = 0;
+  size_t i = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (value > (uint64_t{1} << 40)) return 0;
+    value = value * 10 + static_cast<uint64_t>(text[i] - '0');
+  }
+  if (i == 0) return 0;
+  const std::string unit = text.substr(i);
+  if (unit.empty()) return value;
+  if (unit == "K" || unit == "k") return value << 10;
+  if (unit == "M" || unit == "m") return value << 20;
+  if (unit == "G" || unit == "g") return value << 30;
+  return 0;
+}
+
+BuildResult BuildDistribution(const BuildOptions& options) {
+  BuildProgress progress(options.progress);
+  progress.SetStage("reading");
+  const PayloadPlan plan = ReadPayload(options.payload);
+
+  // Everything that can be refused is refused before the first byte is written.
+  std::array<BufferLayout, package::kVolumeGroups> layouts;
+  std::array<uint64_t, package::kVolumeGroups> sizes{};
+  for (int group = 0; group < package::kVolumeGroups; ++group) {
+    try {
+      layouts[group] = LayOutBuffer(plan.groups[group]);
+    } catch (const std::invalid_argument& error) {
+      throw std::runtime_error(options.payload + ": group " + std::to_string(group) + ": " + error.what());
+    }
+    sizes[group] = layouts[group].size;
+    if (sizes[group] > kMaxBufferSize) {
+      throw std::runtime_error(options.payload + ": the files of group " + std::to_string(group) +
+                               " do not fit one install buffer (at most 2 GiB)");
+    }
+  }
+  const uint32_t blocks_per_volume = static_cast<uint32_t>(std::max<uint64_t>(1, options.volume_size / kBlockSize));
+  VolumeLayout volumes;
+  try {
+    volumes = LayOutVolumes(sizes, blocks_per_volume);
+  } catch (const std::invalid_argument& error) {
+    throw std::runtime_error(options.payload + ": " + error.what());
+  }
+  if (!options.setup_program.empty() && !platform::FileExists(options.setup_program)) {
+    throw std::runtime_error(options.setup_program + ": the setup program does not exist");
+  }
+  progress.SetTotals(plan.file_count, volumes.volumes.size(), plan.byte_count);
+
+  ScratchFolder scratch;
+  std::array<std::string, package::kVolumeGroups> buffers;
+  progress.SetStage("buffers");
+  for (int group = 0; group < package::kVolumeGroups; ++group) {
+    buffers[group] = scratch.Path("group" + std::to_string(group) + ".buf");
+    WriteInstallBuffer(buffers[group], group, plan.groups[group], layouts[group], [&](uint64_t bytes) {
+      progress.FileDone(bytes);
+      progress.Show();
+    });
+    if (platform::File file = platform::File::Open(buffers[group], {}); !file.valid() || file.Size() != int64_t(sizes[group])) {
+      throw std::runtime_error(buffers[group] + ": the install buffer does not have its planned size");
+    }
+  }
+
+  const std::string setup_folder = Join(options.destination, kSetupFolderName);
+  if (!platform::CreateFolderTree(setup_folder)) throw std::runtime_error(setup_folder + ": cannot be created");
+  RemoveOldVolumes(setup_folder);
+  progress.SetStage("packing");
+  const unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+  const std::vector<PackedVolume> packed = PackVolumes(volumes, buffers, Join(setup_folder, ""), jobs, progress);
+  const std::vector<uint8_t> table = ChecksumTable(volumes, packed);
+  WriteWholeFile(Join(setup_folder, package::kChecksumTableName), table.data(), table.size());
+  if (!options.setup_program.empty()) {
+    const std::string target = Join(options.destination, FileNameOf(options.setup_program));
+    if (!platform::CopyFile(options.setup_program, target, false)) {
+      throw std::runtime_error(options.setup_program + ": cannot be copied to " + target);
+    }
+  }
+
+  progress.SetStage("measuring");
+  BuildResult result;
+  result.files = plan.file_count;
+  result.volumes = volumes.volumes.size();
+  result.payload_bytes = plan.byte_count;
+  result.packed_bytes = progress.PackedBytes();
+  result.required_space = MeasureRequiredSpace(options.destination, scratch.path());
+  uint8_t space[8];
+  for (int b = 0; b < 8; ++b) space[b] = static_cast<uint8_t>(result.required_space >> (8 * b));
+  WriteWholeFile(Join(options.destination, kSetupConfigName), space, sizeof space);
+  progress.Finish(options.destination);
+  return result;
+}
+
+}  // namespace tlx::tlxpack

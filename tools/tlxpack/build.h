@@ -1,0 +1,38 @@
+// `tlxpack build`: turns a payload folder into a distribution folder (the setup configuration file
+// "TlxSetup_5_320.cfg", the setup program, and Setup with `kssum` and the volumes).
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace tlx::tlxpack {
+
+inline constexpr char kSetupConfigName[] = "TlxSetup_5_320.cfg";
+inline constexpr char kSetupFolderName[] = "Setup";
+inline constexpr uint64_t kDefaultVolumeSize = 4u << 20;
+
+struct BuildOptions {
+  std::string payload;        // the payload folder
+  std::string destination;    // the distribution folder (created when missing)
+  std::string setup_program;  // copied beside the configuration file; empty: none
+  uint64_t volume_size = kDefaultVolumeSize;  // unpacked bytes per volume, rounded down to whole blocks
+  unsigned jobs = 0;          // packing threads; 0: one per core
+  bool progress = false;      // draw the progress line and the summary
+};
+
+struct BuildResult {
+  uint64_t files = 0;
+  uint64_t volumes = 0;
+  uint64_t payload_bytes = 0;
+  uint64_t packed_bytes = 0;
+  uint64_t required_space = 0;  // written into the setup configuration file
+};
+
+// Builds the distribution. Every fault of the payload is found before anything is written; the same
+// payload always gives the same bytes. Old volumes of an earlier build in Setup are removed.
+// Throws std::runtime_error (or the file layer's ZError) naming the file and the fault.
+BuildResult BuildDistribution(const BuildOptions& options);
+
+// "4M", "512K", "1G" or a plain number of bytes; nullopt-like 0 on bad syntax.
+uint64_t ParseSize(const std::string& text);
+
+}  // namespace tlx::tlxpack
