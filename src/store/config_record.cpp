@@ -8,6 +8,7 @@ namespace tlx::store {
 
 void ConfigRecord::Clear() {
   bytes_.fill(0);
+  tail_.fill(0);
   for (auto& text : texts_) text.clear();
 }
 

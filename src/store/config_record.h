@@ -12,6 +12,10 @@ namespace tlx::store {
 
 inline constexpr std::size_t kConfigRecordSize = 1375;
 inline constexpr std::size_t kConfigTextCount = 8;
+// The settings step keeps the 32 bytes after the record (the start of the text area) unchanged, so
+// Cfg.tlx as it writes it is 1407 bytes long.
+inline constexpr std::size_t kConfigTailSize = 32;
+inline constexpr std::size_t kSettingsFileSize = kConfigRecordSize + kConfigTailSize;
 
 // Language bytes 22 and 23: 1 Russian, 0 Ukrainian.
 inline constexpr uint8_t kLangUkrainian = 0;
@@ -34,6 +38,8 @@ inline constexpr std::size_t kNsiFileTime = 133;    // 2 x 4 bytes, packed file-
 inline constexpr std::size_t kDefaultScale = 159;   // 4 bytes, index 0..4 (50..150 %)
 inline constexpr std::size_t kFixed197 = 197;       // 4 bytes, written as 31
 inline constexpr std::size_t kFixed250 = 250;       // 4 bytes, written as 5, 0, 0, 0
+inline constexpr uint32_t kFixed197Value = 31;
+inline constexpr uint32_t kFixed250Value = 5;       // little-endian: bytes 5, 0, 0, 0
 }  // namespace cfg
 
 // Option bits of the dword at offset 0 set by the settings step.
@@ -57,10 +63,13 @@ class ConfigRecord {
  public:
   std::span<uint8_t, kConfigRecordSize> Bytes() { return bytes_; }
   std::span<const uint8_t, kConfigRecordSize> Bytes() const { return bytes_; }
+  // The opaque 32 bytes that follow the record in Cfg.tlx (zero-filled at start).
+  std::array<uint8_t, kConfigTailSize>& Tail() { return tail_; }
+  const std::array<uint8_t, kConfigTailSize>& Tail() const { return tail_; }
   std::array<std::string, kConfigTextCount>& Texts() { return texts_; }
   const std::array<std::string, kConfigTextCount>& Texts() const { return texts_; }
 
-  // Zero-fills the bytes and empties the texts (the state at process start).
+  // Zero-fills the bytes and the tail and empties the texts (the state at process start).
   void Clear();
 
   uint8_t U8(std::size_t offset) const;
@@ -101,6 +110,7 @@ class ConfigRecord {
   void Check(std::size_t offset, std::size_t width) const;
 
   std::array<uint8_t, kConfigRecordSize> bytes_{};
+  std::array<uint8_t, kConfigTailSize> tail_{};
   std::array<std::string, kConfigTextCount> texts_;
 };
 
