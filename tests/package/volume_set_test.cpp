@@ -7,6 +7,7 @@
 #include <map>
 
 #include "messages/zerror.h"
+#include "package/lzma_volume.h"
 #include "package/volume_checksum.h"
 #include "platform/fs.h"
 #include "sample_data.h"
@@ -176,6 +177,34 @@ TEST_F(VolumeSetTest, CountersRollOverAfterTheTenthVolume) {
   EXPECT_EQ(bars_.shown[19], std::make_pair(2, 0));
   EXPECT_EQ(bars_.shown[24], std::make_pair(2, 5));
   EXPECT_EQ(set.UnitCount(), 5);
+}
+
+TEST_F(VolumeSetTest, PackedVolumesVerifyAndUnpack) {
+  // A distribution made the way the distribution tool makes it: each volume packed by PackFile.
+  const std::map<int, Bytes> contents = {{0, test::TextSample(70000, 1)}, {1, test::BranchSample(30000)},
+                                         {2, test::TextSample(1, 2)}, {3, test::NoiseSample(5000)}};
+  ASSERT_TRUE(platform::CreateFolder(drive_.Path("Setup")));
+  std::map<int, Bytes> volumes;
+  for (const auto& [number, content] : contents) {
+    test::WriteNativeFile(drive_.NativePath("plain"), test::AsString(content));
+    ASSERT_NE(PackFile(drive_.Path("Setup\\" + VolumeName(number)), drive_.Path("plain"), nullptr, 0), 0u);
+    volumes[number] = test::AsBytes(test::ReadNativeFile(drive_.NativePath("Setup\\" + VolumeName(number))));
+  }
+  WriteDistribution({Range{0, 1}, Range{2, 2}, Range{3, 3}}, volumes);
+
+  VolumeSet set(bars_, drive_.root());
+  set.ResetVolumeProgress();
+  int unpacked = 0;
+  for (int group = 0; group < 3; ++group) {
+    set.CheckGroupVolumes(group, [&](const std::string& path) {
+      const int number = std::stoi(path.substr(path.size() - 3));
+      ASSERT_EQ(UnpackFile(drive_.Path("tmp_pck.tmp"), path, 0, nullptr, 0), contents.at(number).size());
+      EXPECT_TRUE(test::ReadNativeFile(drive_.NativePath("tmp_pck.tmp")) == test::AsString(contents.at(number)));
+      ++unpacked;
+    });
+  }
+  EXPECT_EQ(unpacked, 4);
+  EXPECT_EQ(set.FailedVolumes(), 0u);
 }
 
 TEST_F(VolumeSetTest, HostileTablesAreRefusedBeforeAnyVolume) {
