@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "package/distribution_writer.h"
+#include "package/volume_blocks.h"
 #include "package/volume_set.h"
 #include "platform/file.h"
 #include "platform/fs.h"
@@ -13,7 +15,6 @@
 #include "tools/tlxpack/progress.h"
 #include "tools/tlxpack/scratch_folder.h"
 #include "tools/tlxpack/volume_writer.h"
-#include "tools/tlxpack/whole_file.h"
 
 namespace tlx::tlxpack {
 
@@ -67,46 +68,39 @@ BuildResult BuildDistribution(const BuildOptions& options) {
   progress.SetStage("reading");
   const PayloadPlan plan = ReadPayload(options.payload);
 
-  // Everything that can be refused is refused before the first byte is written.
-  std::array<BufferLayout, package::kVolumeGroups> layouts;
+  // Every fault of the payload is refused before the first byte goes into the distribution: the
+  // buffers are made in the working folder first, and they decide the volumes.
+  if (!options.setup_program.empty() && !platform::FileExists(options.setup_program)) {
+    throw std::runtime_error(options.setup_program + ": the setup program does not exist");
+  }
+  progress.SetTotals(plan.file_count, 0, plan.byte_count);
+  ScratchFolder scratch;
+  std::array<std::string, package::kVolumeGroups> buffers;
   std::array<uint64_t, package::kVolumeGroups> sizes{};
+  progress.SetStage("buffers");
   for (int group = 0; group < package::kVolumeGroups; ++group) {
-    try {
-      layouts[group] = LayOutBuffer(plan.groups[group]);
-    } catch (const std::invalid_argument& error) {
-      throw std::runtime_error(options.payload + ": group " + std::to_string(group) + ": " + error.what());
-    }
-    sizes[group] = layouts[group].size;
-    if (sizes[group] > kMaxBufferSize) {
+    buffers[group] = scratch.Path("group" + std::to_string(group) + ".buf");
+    BuildInstallBuffer(buffers[group], group, plan.groups[group], [&](uint64_t bytes) {
+      progress.FileDone(bytes);
+      progress.Show();
+    });
+    platform::File file = platform::File::Open(buffers[group], {});
+    const int64_t size = file.valid() ? file.Size() : -1;
+    if (size <= 0 || uint64_t(size) > kMaxBufferSize) {
       throw std::runtime_error(options.payload + ": the files of group " + std::to_string(group) +
                                " do not fit one install buffer (at most 2 GiB)");
     }
+    sizes[group] = static_cast<uint64_t>(size);
   }
-  const uint32_t blocks_per_volume = static_cast<uint32_t>(std::max<uint64_t>(1, options.volume_size / kBlockSize));
+  const uint32_t blocks_per_volume =
+      static_cast<uint32_t>(std::clamp<uint64_t>(options.volume_size / package::kVolumeBlockSize, 1, 1u << 16));
   VolumeLayout volumes;
   try {
     volumes = LayOutVolumes(sizes, blocks_per_volume);
   } catch (const std::invalid_argument& error) {
     throw std::runtime_error(options.payload + ": " + error.what());
   }
-  if (!options.setup_program.empty() && !platform::FileExists(options.setup_program)) {
-    throw std::runtime_error(options.setup_program + ": the setup program does not exist");
-  }
   progress.SetTotals(plan.file_count, volumes.volumes.size(), plan.byte_count);
-
-  ScratchFolder scratch;
-  std::array<std::string, package::kVolumeGroups> buffers;
-  progress.SetStage("buffers");
-  for (int group = 0; group < package::kVolumeGroups; ++group) {
-    buffers[group] = scratch.Path("group" + std::to_string(group) + ".buf");
-    WriteInstallBuffer(buffers[group], group, plan.groups[group], layouts[group], [&](uint64_t bytes) {
-      progress.FileDone(bytes);
-      progress.Show();
-    });
-    if (platform::File file = platform::File::Open(buffers[group], {}); !file.valid() || file.Size() != int64_t(sizes[group])) {
-      throw std::runtime_error(buffers[group] + ": the install buffer does not have its planned size");
-    }
-  }
 
   const std::string setup_folder = Join(options.destination, kSetupFolderName);
   if (!platform::CreateFolderTree(setup_folder)) throw std::runtime_error(setup_folder + ": cannot be created");
@@ -115,7 +109,8 @@ BuildResult BuildDistribution(const BuildOptions& options) {
   const unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   const std::vector<PackedVolume> packed = PackVolumes(volumes, buffers, Join(setup_folder, ""), jobs, progress);
   const std::vector<uint8_t> table = ChecksumTable(volumes, packed);
-  WriteWholeFile(Join(setup_folder, package::kChecksumTableName), table.data(), table.size());
+  package::WriteWholeFile(Join(setup_folder, package::kChecksumTableName),
+                          std::string_view(reinterpret_cast<const char*>(table.data()), table.size()));
   if (!options.setup_program.empty()) {
     const std::string target = Join(options.destination, FileNameOf(options.setup_program));
     if (!platform::CopyFile(options.setup_program, target, false)) {
@@ -132,7 +127,8 @@ BuildResult BuildDistribution(const BuildOptions& options) {
   result.required_space = MeasureRequiredSpace(options.destination, scratch.path());
   uint8_t space[8];
   for (int b = 0; b < 8; ++b) space[b] = static_cast<uint8_t>(result.required_space >> (8 * b));
-  WriteWholeFile(Join(options.destination, kSetupConfigName), space, sizeof space);
+  package::WriteWholeFile(Join(options.destination, kSetupConfigName),
+                          std::string_view(reinterpret_cast<const char*>(space), sizeof space));
   progress.Finish(options.destination);
   return result;
 }

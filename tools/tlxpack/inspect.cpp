@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <exception>
 
+#include "package/distribution_writer.h"
 #include "package/folder_tables.h"
+#include "package/manifest_line.h"
+#include "package/volume_blocks.h"
 #include "package/volume_checksum.h"
 #include "package/volume_container.h"
 #include "package/volume_set.h"
@@ -14,11 +17,7 @@
 #include "store/wrec.h"
 #include "tools/tlxpack/build.h"
 #include "tools/tlxpack/error_text.h"
-#include "tools/tlxpack/install_buffer.h"
-#include "tools/tlxpack/payload.h"
 #include "tools/tlxpack/scratch_folder.h"
-#include "tools/tlxpack/volume_writer.h"
-#include "tools/tlxpack/whole_file.h"
 
 namespace tlx::tlxpack {
 
@@ -30,27 +29,26 @@ constexpr uint64_t kMaxUnpackedVolume = 0x7FFFFFFF;
 
 uint32_t Load32(const uint8_t* p) { return store::GetU32(p); }
 
+// Record types of a data logical file after its first record.
+constexpr uint8_t kDataRecord = 2;
+constexpr uint8_t kFileEndRecord = 0;
+
+// The whole file, or nullopt when it is missing or cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  try {
+    return package::ReadWholeFile(path);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
 std::string Join(const std::string& folder, const std::string& name) {
   return folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder + name : folder + "/" + name;
 }
 
-std::string Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return std::string(text);
-}
-
-bool IsDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// A manifest line taken apart.
-struct Line {
-  size_t number = 0;  // 1-based record number in the manifest
-  uint32_t logical = 0;
-  uint32_t folder = 0;
-  std::string name;  // UTF-8
-  std::optional<uint32_t> variant;
+// A manifest line taken apart, with its record number (from 1) in the manifest.
+struct Line : package::ManifestLine {
+  size_t number = 0;
 };
 
 class Inspector {
@@ -159,8 +157,8 @@ class Inspector {
       Report(name, "cannot be unpacked (status " + std::to_string(static_cast<int>(status)) + ")");
       return false;
     }
-    for (size_t at = 0; at < unpacked.size(); at += kBlockSize) {
-      const size_t block = std::min<size_t>(kBlockSize, unpacked.size() - at);
+    for (size_t at = 0; at < unpacked.size(); at += package::kVolumeBlockSize) {
+      const size_t block = std::min<size_t>(package::kVolumeBlockSize, unpacked.size() - at);
       if (block < 2) {
         Report(name, "the block at offset " + std::to_string(at) + " ends inside its length field");
         return false;
@@ -176,42 +174,23 @@ class Inspector {
     return true;
   }
 
-  std::optional<Line> ParseLine(int group, size_t number, const std::string& raw, uint32_t logical_count) {
+  std::optional<Line> ParseLine(int group, size_t number, std::string_view raw, uint32_t logical_count) {
     const std::string where = "group " + std::to_string(group) + ", manifest line " + std::to_string(number);
-    const std::string text = Trim(raw);
+    const std::string text = platform::Cp1251ToUtf8(package::TrimLine(raw));
     if (text.empty()) return std::nullopt;
+    std::string problem;
+    std::optional<package::ManifestLine> parsed = package::ParseManifestLine(text, group, &problem);
+    if (!parsed) {
+      Report(where, "\"" + text + "\": " + problem);
+      return std::nullopt;
+    }
+    if (parsed->logical >= logical_count) {
+      Report(where, "logical file " + std::to_string(parsed->logical) + " does not exist");
+      return std::nullopt;
+    }
     Line line;
+    static_cast<package::ManifestLine&>(line) = std::move(*parsed);
     line.number = number;
-    if (text.size() < 5 || !IsDigits(text.substr(0, 4))) {
-      Report(where, "not of the form NNFFname: \"" + platform::Cp1251ToUtf8(text) + "\"");
-      return std::nullopt;
-    }
-    line.logical = static_cast<uint32_t>(std::stoi(text.substr(0, 2)));
-    line.folder = static_cast<uint32_t>(std::stoi(text.substr(2, 2)));
-    std::string name = text.substr(4);
-    if (const size_t blank = name.find(' '); blank != std::string::npos) {
-      const std::string tag = name.substr(blank + 1);
-      name.resize(blank);
-      if (!IsDigits(tag) || tag.size() > 9) {
-        Report(where, "the variant tag \"" + platform::Cp1251ToUtf8(tag) + "\" is not a number");
-        return std::nullopt;
-      }
-      line.variant = static_cast<uint32_t>(std::stoul(tag));
-    }
-    line.name = platform::Cp1251ToUtf8(name);
-    const package::GroupFolders folders = package::FoldersOfGroup(group);
-    if (line.folder < 1 || line.folder > folders.count) {
-      Report(where, "folder number " + std::to_string(line.folder) + " is outside the group's table");
-      return std::nullopt;
-    }
-    if (line.logical < 1 || line.logical >= logical_count) {
-      Report(where, "logical file " + std::to_string(line.logical) + " does not exist");
-      return std::nullopt;
-    }
-    if (std::string problem = InstallNameProblem(line.name); !problem.empty()) {
-      Report(where, "\"" + line.name + "\": " + problem);
-      return std::nullopt;
-    }
     return line;
   }
 
@@ -220,13 +199,13 @@ class Inspector {
     if (!scratch_) scratch_.emplace();
     const std::string path = scratch_->Path("group" + std::to_string(group) + ".buf");
     try {
-      WriteWholeFile(path, buffer.data(), buffer.size());
+      package::WriteWholeFile(path, buffer);
       store::WFile file(path, store::ScrambleKey{static_cast<uint32_t>(group) + store::ScrambleOffset});
       store::WRec rec;
       std::vector<Line> lines;
       file.OpenLogical(0);
       for (size_t number = 1; file.ReadRecord(rec); ++number) {
-        if (auto line = ParseLine(group, number, std::string(rec.bytes()), file.LogicalCount())) {
+        if (auto line = ParseLine(group, number, rec.bytes(), file.LogicalCount())) {
           lines.push_back(std::move(*line));
         }
       }
@@ -257,9 +236,6 @@ class Inspector {
         if (rec.type == kDataRecord) size += rec.length;
         if (rec.type == kFileEndRecord) {
           ended = true;
-          if (rec.length == 8 && (uint64_t(store::GetU32(rec.data())) | uint64_t(store::GetU32(rec.data() + 4)) << 32) != size) {
-            Report(at, "holds " + std::to_string(size) + " bytes, its end record says otherwise");
-          }
           break;
         }
       }

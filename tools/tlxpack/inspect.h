@@ -16,7 +16,7 @@ struct ListedFile {
   uint32_t folder = 0;
   std::string folder_path;          // "\Cfg", "\Rus\LBN"
   std::string name;                 // UTF-8
-  std::optional<uint32_t> variant;  // none: every variant
+  std::optional<int32_t> variant;   // none: every variant
   uint64_t size = 0;
 };
 

@@ -6,13 +6,14 @@
 #include <set>
 #include <stdexcept>
 
+#include "package/distribution_writer.h"
 #include "package/folder_tables.h"
+#include "package/manifest_line.h"
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "store/record_format.h"
 #include "tools/tlxpack/description.h"
-#include "tools/tlxpack/whole_file.h"
 
 namespace tlx::tlxpack {
 
@@ -26,7 +27,7 @@ struct Entry {
   std::string name;     // UTF-8
   std::string path;     // to open
   uint64_t size = 0;
-  char last_byte = 0;
+  char last_byte = 0;   // of a one-byte file (a lone "@" cannot be stored)
   bool source_only = false;  // a variant alternative's source, not installed by its own name
   std::optional<uint32_t> variant;
 };
@@ -100,12 +101,6 @@ std::vector<platform::FolderEntry> List(const std::string& folder) {
 
 bool IsFolder(const platform::FolderEntry& entry) { return (entry.attributes & platform::attr::kDirectory) != 0; }
 
-std::string ReadWhole(const std::string& path) {
-  std::optional<std::string> text = ReadWholeFile(path);
-  if (!text) Fail(path, "cannot be read");
-  return *text;
-}
-
 char LastByte(const std::string& path, uint64_t size) {
   if (size == 0) return 0;
   platform::File file = platform::File::Open(path, {});
@@ -130,7 +125,7 @@ class PayloadReader {
         if (!SameName(entry.name, kDescriptionName)) {
           Fail(path, "a file outside the product folders (only " + std::string(kDescriptionName) + " may lie here)");
         }
-        description = ParseDescription(ReadWhole(path), path);
+        description = ParseDescription(package::ReadWholeFile(path), path);
         continue;
       }
       if (uint32_t folder = FindFolder(package::kCommonFolders.data(), package::kCommonFolders.size(), entry.name)) {
@@ -179,7 +174,7 @@ class PayloadReader {
       e.name = entry.name;
       e.path = file;
       e.size = entry.size;
-      e.last_byte = e.size % store::MaxRecordLength == 1 ? LastByte(file, e.size) : 0;
+      e.last_byte = e.size == 1 ? LastByte(file, e.size) : 0;
       if (IsVariantOneFolder(group, folder)) e.variant = 1;
       const std::string key = Target{group, folder, entry.name}.Key();
       if (auto [it, fresh] = by_key_.emplace(key, entries_.size()); !fresh) {
@@ -234,23 +229,20 @@ class PayloadReader {
   }
 
   static void CheckName(const std::string& name, const std::string& where) {
-    if (std::string problem = InstallNameProblem(name); !problem.empty()) Fail(where, problem);
+    if (std::string problem = PayloadNameProblem(name); !problem.empty()) Fail(where, problem);
   }
 
-  StoredFile Stored(const Target& target, const Entry& source, std::optional<uint32_t> variant, const std::string& where) {
+  PayloadFile Stored(const Target& target, const Entry& source, std::optional<uint32_t> variant, const std::string& where) {
     CheckName(target.name, where);
-    StoredFile file;
+    if (source.size == 1 && source.last_byte == static_cast<char>(store::kEndMarkerByte)) {
+      Fail(source.path, "a file holding only the byte \"@\" cannot be stored: it reads as the end marker");
+    }
+    PayloadFile file;
     file.folder = target.folder;
-    file.name = *platform::Utf8ToCp1251(target.name);
-    file.variant = variant;
+    file.name = target.name;
+    if (variant) file.variant = static_cast<int32_t>(*variant);
     file.source = source.path;
     file.size = source.size;
-    file.last_byte = source.last_byte;
-    try {
-      DataRecordSizes(file.size, file.last_byte);
-    } catch (const std::invalid_argument& error) {
-      Fail(source.path, error.what());
-    }
     return file;
   }
 
@@ -291,11 +283,11 @@ class PayloadReader {
       const size_t kb = rb == rank.end() ? rank.size() : rb->second;
       if (ka != kb) return ka < kb;
       if (a->target.folder != b->target.folder) return a->target.folder < b->target.folder;
-      return a->unit.files[0].name < b->unit.files[0].name;
+      return a->unit.files[0].name < b->unit.files[0].name;  // UTF-8 bytes: a fixed order
     });
     PayloadPlan plan;
     for (Pending* item : sorted) {
-      for (const StoredFile& file : item->unit.files) {
+      for (const PayloadFile& file : item->unit.files) {
         plan.file_count += 1;
         plan.byte_count += file.size;
       }
@@ -314,8 +306,8 @@ class PayloadReader {
 
 }  // namespace
 
-std::string InstallNameProblem(const std::string& name) {
-  if (name.empty()) return "an empty file name";
+std::string PayloadNameProblem(const std::string& name) {
+  if (std::optional<std::string> problem = package::InstallNameProblem(name)) return *problem;
   if (name.find(' ') != std::string::npos) return "the name holds a blank, which a manifest line cannot carry";
   if (!platform::Utf8ToCp1251(name)) return "the name cannot be written in code page 1251";
   return {};

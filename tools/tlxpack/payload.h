@@ -29,7 +29,8 @@ struct PayloadPlan {
 // files belong to variant 1), a file holding only "@".
 PayloadPlan ReadPayload(const std::string& root);
 
-// Why the installer would refuse `name` (UTF-8) as a stored file name, or empty when it is fine.
-std::string InstallNameProblem(const std::string& name);
+// Why `name` (UTF-8) cannot be a stored file's name, or empty when it can: what the installer
+// refuses, a blank (the manifest line takes it for the start of a variant tag), no code page 1251 form.
+std::string PayloadNameProblem(const std::string& name);
 
 }  // namespace tlx::tlxpack

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "package/volume_checksum.h"
+#include "package/volume_blocks.h"
 #include "package/volume_container.h"
 #include "platform/file.h"
 #include "tools/tlxpack/progress.h"
@@ -21,19 +22,22 @@ void PutLE32(std::vector<uint8_t>& out, uint32_t v) {
 }
 
 // Reads, packs and writes one volume; returns its checksum and packed size.
-PackedVolume PackOne(const VolumePlan& plan, const std::string& buffer, const std::string& out_path) {
+PackedVolume PackOne(const VolumePlan& plan, uint32_t blocks_per_volume, const std::string& buffer,
+                     const std::string& out_path) {
   const std::string name = package::VolumeName(plan.number);
-  std::vector<uint8_t> payload(plan.length);
+  std::string payload(plan.length, '\0');
   platform::File in = platform::File::Open(buffer, {});
   uint32_t done = 0;
   if (!in.valid() || !in.Seek(static_cast<int64_t>(plan.offset), platform::Origin::Begin) ||
       !in.Read(payload.data(), static_cast<uint32_t>(payload.size()), &done) || done != payload.size()) {
     throw std::runtime_error(name + ": the install buffer " + buffer + " cannot be read");
   }
-  const std::vector<uint8_t> blocks = MakeBlocks(payload);
-  std::vector<uint8_t> packed(package::PackCapacity(blocks.size()));
+  const std::vector<std::string> images = package::VolumeImages(payload, blocks_per_volume);
+  const std::span<const uint8_t> image(reinterpret_cast<const uint8_t*>(images.front().data()), images.front().size());
+  std::vector<uint8_t> packed(package::PackCapacity(image.size()));
   size_t written = 0;
-  if (package::EncodeContainer(blocks, packed, package::VolumeFilter::kNone, false, &written, nullptr) !=
+  if (images.size() != 1 ||
+      package::EncodeContainer(image, packed, package::VolumeFilter::kNone, false, &written, nullptr) !=
       package::CodecStatus::kOk) {
     throw std::runtime_error(name + ": packing failed");
   }
@@ -57,7 +61,8 @@ PackedVolume PackOne(const VolumePlan& plan, const std::string& buffer, const st
 VolumeLayout LayOutVolumes(const std::array<uint64_t, package::kVolumeGroups>& buffer_sizes,
                            uint32_t blocks_per_volume) {
   VolumeLayout layout;
-  const uint64_t volume_payload = uint64_t{blocks_per_volume} * kBlockPayload;
+  layout.blocks_per_volume = blocks_per_volume;
+  const uint64_t volume_payload = uint64_t{blocks_per_volume} * package::kMaxBlockPayload;
   int32_t number = kFirstVolumeNumber;
   for (int group = 0; group < package::kVolumeGroups; ++group) {
     layout.ranges[group].first = number;
@@ -74,19 +79,6 @@ VolumeLayout LayOutVolumes(const std::array<uint64_t, package::kVolumeGroups>& b
   return layout;
 }
 
-std::vector<uint8_t> MakeBlocks(std::span<const uint8_t> payload) {
-  std::vector<uint8_t> blocks;
-  const size_t count = (payload.size() + kBlockPayload - 1) / kBlockPayload;
-  blocks.reserve(count * kBlockSize);
-  for (size_t at = 0; at < payload.size(); at += kBlockPayload) {
-    const size_t length = std::min<size_t>(kBlockPayload, payload.size() - at);
-    blocks.push_back(static_cast<uint8_t>(length));
-    blocks.push_back(static_cast<uint8_t>(length >> 8));
-    blocks.insert(blocks.end(), payload.begin() + at, payload.begin() + at + length);
-  }
-  return blocks;
-}
-
 std::vector<PackedVolume> PackVolumes(const VolumeLayout& layout,
                                       const std::array<std::string, package::kVolumeGroups>& buffers,
                                       const std::string& setup_folder, unsigned jobs, BuildProgress& progress) {
@@ -100,7 +92,7 @@ std::vector<PackedVolume> PackVolumes(const VolumeLayout& layout,
     for (size_t i = next++; i < layout.volumes.size(); i = next++) {
       const VolumePlan& plan = layout.volumes[i];
       try {
-        results[i] = PackOne(plan, buffers[plan.group], setup_folder + package::VolumeName(plan.number));
+        results[i] = PackOne(plan, layout.blocks_per_volume, buffers[plan.group], setup_folder + package::VolumeName(plan.number));
         progress.VolumeDone(results[i].packed_size);
       } catch (...) {
         errors[i] = std::current_exception();

@@ -1,11 +1,10 @@
-// The volumes of a distribution: each group's install buffer cut into 16384-byte blocks (a 2-byte
-// payload length and up to 16382 payload bytes; only the group's last block is shorter), the blocks
-// gathered into volumes numbered from 1 upwards across groups 0, 1, 2, each volume packed into the
-// 14-byte-header LZMA container, and the checksum table `kssum` over them.
+// The volumes of a distribution: each group's install buffer cut into the package's volume images
+// (16384-byte blocks of a 2-byte payload length and up to 16382 payload bytes), numbered from 1
+// upwards across groups 0, 1, 2, each packed into the 14-byte-header LZMA container on several
+// threads at once, and the checksum table `kssum` over them.
 #pragma once
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -15,8 +14,6 @@ namespace tlx::tlxpack {
 
 class BuildProgress;
 
-inline constexpr uint32_t kBlockSize = 16384;
-inline constexpr uint32_t kBlockPayload = kBlockSize - 2;
 inline constexpr int32_t kFirstVolumeNumber = 1;
 
 // One volume: a slice of its group's install buffer.
@@ -28,6 +25,7 @@ struct VolumePlan {
 };
 
 struct VolumeLayout {
+  uint32_t blocks_per_volume = 1;
   std::vector<VolumePlan> volumes;  // in number order
   std::array<package::VolumeRange, package::kVolumeGroups> ranges{};
 };
@@ -36,9 +34,6 @@ struct VolumeLayout {
 // `blocks_per_volume` blocks. Throws std::invalid_argument when the numbers would pass 999.
 VolumeLayout LayOutVolumes(const std::array<uint64_t, package::kVolumeGroups>& buffer_sizes,
                            uint32_t blocks_per_volume);
-
-// The unpacked volume holding `payload`: full blocks, the last one cut to its payload.
-std::vector<uint8_t> MakeBlocks(std::span<const uint8_t> payload);
 
 // Checksum and packed size of one written volume.
 struct PackedVolume {
