@@ -42,7 +42,6 @@ struct GroupFolders {
   const std::string_view* folders;
   size_t count;
 };
-inline constexpr int kGroupCount = 3;
 constexpr GroupFolders FoldersOfGroup(int group) {
   return group == 0 ? GroupFolders{"", kCommonFolders.data(), kCommonFolders.size()}
                     : GroupFolders{kLanguageFolders[group - 1], kLanguageSubfolders.data(),

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "package/folder_tables.h"
 #include "platform/fs.h"
 #include "store/compound_builder.h"
 #include "store/scramble.h"
@@ -46,7 +47,36 @@ int32_t InstallFixture::AddFiles(int group, int32_t first, const std::vector<Sto
 }
 
 int32_t InstallFixture::AddRawBuffer(int group, int32_t first, size_t blocks) {
-  return writer_.AddGroup(group, first, VolumeImages(ReadWholeFile(drive_.Path("raw.buf")), blocks));
+  const int32_t next = writer_.AddGroup(group, first, VolumeImages(ReadWholeFile(drive_.Path("raw.buf")), blocks));
+  platform::DeleteFile(drive_.Path("raw.buf"));
+  return next;
+}
+
+std::vector<StoredFile> InstallFixture::WithReferenceSources(int group, std::vector<StoredFile> files) {
+  uint32_t logical = 0;
+  for (const StoredFile& file : files) logical = std::max(logical, file.line.logical);
+  auto add = [&](size_t folder, std::string_view name, const std::string& copy) {
+    const std::string plain(name.substr(1));
+    files.push_back({{++logical, static_cast<uint32_t>(folder), plain, std::nullopt}, "reference " + plain});
+    const GroupFolders folders = FoldersOfGroup(group);
+    const std::string language = folders.language.empty() ? "" : std::string(folders.language.substr(1)) + "/";
+    reference_files_.insert(language + std::string(folders.folders[folder - 1].substr(1)) + "/" + plain);
+    reference_files_.insert(copy + "/Etalon/" + plain);
+  };
+  if (group == 0) {
+    for (std::string_view name : kReferenceConfigFiles) add(kConfigFolder, name, "Rus");
+  } else {
+    const ReferenceCopies& copies = kReferenceCopies[group - 1];
+    const std::string language(kLanguageFolders[group - 1].substr(1));
+    for (std::string_view name : copies.databases) add(kDatabaseFolder, name, language);
+    add(kUserFileFolder, copies.user_file, language);
+  }
+  return files;
+}
+
+void InstallFixture::AddReferenceGroups(int32_t first) {
+  first = AddFiles(1, first, WithReferenceSources(1, {}));
+  AddFiles(2, first, WithReferenceSources(2, {}));
 }
 
 bool InstallFixture::Install(int variant) {
@@ -72,7 +102,9 @@ std::vector<std::string> InstallFixture::InstalledFiles() const {
   std::vector<std::string> found;
   const fs::path root = FsPath(drive_.NativePath("inst"));
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (!entry.is_directory()) found.push_back(Relative(entry.path(), root));
+    if (entry.is_directory()) continue;
+    std::string relative = Relative(entry.path(), root);
+    if (!reference_files_.contains(relative)) found.push_back(std::move(relative));
   }
   std::sort(found.begin(), found.end());
   return found;

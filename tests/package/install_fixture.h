@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "package/distribution_writer.h"
 #include "package/install_package.h"
+#include "package/volume_blocks.h"
 #include "support/temp_drive.h"
 
 namespace tlx::package {
@@ -49,6 +51,14 @@ class InstallFixture : public ::testing::Test {
   int32_t AddFiles(int group, int32_t first, const std::vector<StoredFile>& files, size_t blocks = 1);
   // Adds the raw buffer at drive path "raw.buf" as volumes.
   int32_t AddRawBuffer(int group, int32_t first, size_t blocks = 1);
+  // `files` followed by the sources of the reference copies the group holds (group 0 the three
+  // configuration files, groups 1 and 2 their databases and user file), in logical files after the
+  // highest of `files`. Their installed paths and their copies are left out of InstalledFiles.
+  std::vector<StoredFile> WithReferenceSources(int group, std::vector<StoredFile> files);
+  // Adds groups 1 and 2 holding only their reference sources, from volume `first` on.
+  void AddReferenceGroups(int32_t first);
+  static constexpr size_t kReferenceSources = 3 + 15 + 15;
+
   // Finishes the distribution and runs the install step.
   bool Install(int variant);
 
@@ -57,7 +67,8 @@ class InstallFixture : public ::testing::Test {
   }
   // Every plain file of the drive outside "dist" and "inst" (relative native paths).
   std::vector<std::string> FilesOutside() const;
-  // Every plain file below the installation folder (relative, '/' separated).
+  // Every plain file below the installation folder (relative, '/' separated), reference sources and
+  // copies aside.
   std::vector<std::string> InstalledFiles() const;
 
   test::TempDrive drive_;
@@ -66,6 +77,7 @@ class InstallFixture : public ::testing::Test {
   DistributionWriter writer_;
   RecordingView view_;
   SizeMeasure measure_;
+  std::set<std::string> reference_files_;
 };
 
 }  // namespace tlx::package

@@ -1,0 +1,62 @@
+// Writing a distribution: each group's install buffer (a scrambled compound file holding the manifest
+// and the stored files), the unpacked volume images that carry it, the packed volumes and the
+// checksum table `kssum`. The distribution builder and the installer's tests use it; every file it
+// writes passes the installer's own checks.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "package/manifest_line.h"
+
+namespace tlx::package {
+
+// One file of a group: where it goes and its bytes.
+struct StoredFile {
+  ManifestLine line;  // logical file (1..99), folder number, name, variant
+  std::string data;
+};
+
+// Writes the install buffer of `group` to `path` (replacing it): logical file 0 the manifest in the
+// order of `files` (code page 1251), each data logical file a first record naming its files, then per
+// stored file its data in type-2 records and a type-0 record. Files sharing a logical file follow one
+// another in it in the order given. Raises ZError 0 for a line the installer would refuse, a name
+// without a code page 1251 form, or a one-byte file holding "@" (the record format cannot store it),
+// before writing anything; and the file layer's errors.
+void WriteInstallBuffer(const std::string& path, int group, const std::vector<StoredFile>& files);
+
+// Writes the volumes and `kssum` of a distribution into `setup_folder` (Windows path, existing),
+// using `work_file` as scratch space. Groups are added in order, their volume numbers ascending and
+// above those of earlier groups; a group never added has no volumes.
+class DistributionWriter {
+ public:
+  DistributionWriter(std::string setup_folder, std::string work_file);
+
+  // Packs each unpacked volume image into the group's volumes, numbered from `first`. Returns the
+  // number after the last. Raises ZError 0 when a number or the order is wrong or packing fails.
+  int32_t AddGroup(int group, int32_t first, const std::vector<std::string>& images);
+
+  // Writes `kssum`: the three ranges and a checksum record per volume in processing order.
+  void Finish();
+
+ private:
+  std::string setup_folder_;
+  std::string work_file_;
+  struct Range {
+    int32_t first = 0;
+    int32_t last = -1;
+  };
+  std::array<Range, 3> ranges_{};
+  std::vector<std::array<uint32_t, 2>> checksums_;
+  int next_group_ = 0;
+  int32_t next_number_ = 0;
+};
+
+// The whole bytes of a file through the file layer (ZError 1 when missing).
+std::string ReadWholeFile(const std::string& path);
+// Writes `bytes` as the file `path`, replacing it.
+void WriteWholeFile(const std::string& path, std::string_view bytes);
+
+}  // namespace tlx::package

@@ -1,0 +1,124 @@
+#include "package/install_package.h"
+
+#include <optional>
+
+#include "messages/zerror.h"
+#include "package/buffer_extract.h"
+#include "package/folder_tree.h"
+#include "package/link_guard.h"
+#include "package/lzma_volume.h"
+#include "package/volume_blocks.h"
+#include "platform/fs.h"
+#include "store/record_format.h"
+#include "store/scramble.h"
+#include "store/sfile.h"
+#include "store/wfile.h"
+#include "store/wrec.h"
+
+namespace tlx::package {
+
+namespace {
+
+// Deletes a transient file of the step when the scope ends, however it ends.
+class TransientFile {
+ public:
+  explicit TransientFile(std::string path) : path_(std::move(path)) {}
+  ~TransientFile() { Remove(); }
+  TransientFile(const TransientFile&) = delete;
+  TransientFile& operator=(const TransientFile&) = delete;
+  const std::string& path() const { return path_; }
+  void Remove() const {
+    if (platform::Attributes(path_)) platform::DeleteFile(path_);
+  }
+
+ private:
+  std::string path_;
+};
+
+bool FileIsEmpty(const std::string& path) {
+  store::SFile file(path, store::kSFileRead);
+  return file.Size() == 0;
+}
+
+class Installer {
+ public:
+  Installer(const InstallSettings& settings, InstallView& view, SizeMeasure& measure)
+      : settings_(settings), view_(view), measure_(measure) {}
+
+  bool Run() {
+    MeasureTarget(settings_.InstallDir, measure_);
+    CreateFolderTree(settings_.InstallDir, settings_.InstallVariant);
+    view_.ShowProgressPanel();
+    volumes_.emplace(view_, settings_.StartDir);
+    volumes_->ResetVolumeProgress();
+    view_.ShowFileBar(file_bar_, kFileBarMax);
+    for (int group = 0; group < kVolumeGroups; ++group) InstallGroup(group);
+    if (volumes_->FailedVolumes() != 0) {
+      view_.ShowErrorList(volumes_->ErrorLines());
+      return false;
+    }
+    MeasureTarget(settings_.InstallDir, measure_);
+    CopyReferenceFiles(settings_.InstallDir);
+    MeasureTarget(settings_.InstallDir, measure_);
+    return true;
+  }
+
+ private:
+  void InstallGroup(int group) {
+    TransientFile buffer_file(settings_.InstallDir + kInstallBufferName);
+    BuildInstallBuffer(group, buffer_file.path());
+    if (volumes_->FailedVolumes() != 0) return;
+    // A group without volumes leaves an empty buffer: nothing to extract.
+    if (!platform::FileExists(buffer_file.path()) || FileIsEmpty(buffer_file.path())) return;
+    MeasureTarget(settings_.InstallDir, measure_);
+    {
+      store::WFile buffer(buffer_file.path(), store::ScrambleKey{static_cast<uint32_t>(group) + store::ScrambleOffset});
+      const std::vector<ManifestLine> manifest = ReadManifest(buffer, group);
+      const ExtractTarget target{settings_.InstallDir, group, settings_.InstallVariant};
+      for (uint32_t logical = 1; logical < buffer.LogicalCount(); ++logical) {
+        if (buffer.LogicalLength(logical) == store::EmptyLogicalSize) continue;
+        view_.ShowFileBar(++file_bar_, kFileBarMax);
+        ExtractBufferFile(buffer, logical, target, manifest, record_);
+      }
+      buffer.Close();
+    }
+    MeasureTarget(settings_.InstallDir, measure_);
+  }
+
+  void BuildInstallBuffer(int group, const std::string& buffer_path) {
+    MeasureTarget(settings_.InstallDir, measure_);
+    // Whatever had these names goes first (a link as a link), so nothing is written through it.
+    TransientFile unpacked(settings_.InstallDir + kUnpackedVolumeName);
+    unpacked.Remove();
+    if (platform::Attributes(buffer_path)) platform::DeleteFile(buffer_path);
+    RequireNoLinksBelow(settings_.InstallDir, buffer_path);
+    RequireNoLinksBelow(settings_.InstallDir, unpacked.path());
+    store::SFile buffer(buffer_path, store::kSFileCreateAsk);
+    volumes_->CheckGroupVolumes(group, [&](const std::string& volume) {
+      if (UnpackFile(unpacked.path(), volume, 0, nullptr, 0) == 0) {
+        messages::RaiseMsg("Файл " + volume + " - Ошибки при распаковке", messages::kMsgFinalText);
+      }
+      {
+        store::SFile in(unpacked.path(), store::kSFileRead);
+        AppendVolumeBlocks(in, buffer, record_, volume);
+      }
+      unpacked.Remove();
+    });
+    buffer.Close();
+  }
+
+  const InstallSettings& settings_;
+  InstallView& view_;
+  SizeMeasure& measure_;
+  std::optional<VolumeSet> volumes_;
+  store::WRec record_;
+  int file_bar_ = 0;
+};
+
+}  // namespace
+
+bool InstallPackage(const InstallSettings& settings, InstallView& view, SizeMeasure& measure) {
+  return Installer(settings, view, measure).Run();
+}
+
+}  // namespace tlx::package

@@ -1,0 +1,45 @@
+#include "package/volume_blocks.h"
+
+#include "messages/zerror.h"
+#include "store/record_format.h"
+#include "store/sfile.h"
+#include "store/wrec.h"
+
+namespace tlx::package {
+
+void AppendVolumeBlocks(store::SFile& unpacked, store::SFile& buffer, store::WRec& piece,
+                        const std::string& source) {
+  if (piece.capacity() < kVolumeBlockSize) {
+    messages::RaiseMsg("Буфер блока тома меньше блока", messages::kMsgFinalText);
+  }
+  for (uint64_t block = 0;; ++block) {
+    const uint32_t size = unpacked.Read(piece.data(), kVolumeBlockSize);
+    if (size == 0) return;
+    const std::string where = "Файл " + source + " - блок " + std::to_string(block) + " ";
+    if (size < 2) messages::RaiseMsg(where + "обрезан в поле длины", messages::kMsgFinalText);
+    const uint16_t length = store::GetU16(piece.data());
+    if (length > size - 2) {
+      messages::RaiseMsg(where + "короче своей длины " + std::to_string(length), messages::kMsgFinalText);
+    }
+    if (length > 0) buffer.Write(piece.data() + 2, length);
+  }
+}
+
+std::vector<std::string> VolumeImages(std::string_view payload, size_t blocks_per_volume) {
+  if (blocks_per_volume == 0) blocks_per_volume = 1;
+  std::vector<std::string> images;
+  do {
+    std::string image;
+    for (size_t block = 0; block < blocks_per_volume && (block == 0 || !payload.empty()); ++block) {
+      const std::string_view part = payload.substr(0, kMaxBlockPayload);
+      payload.remove_prefix(part.size());
+      image += static_cast<char>(part.size() & 0xFF);
+      image += static_cast<char>(part.size() >> 8);
+      image += part;  // only the last block of the payload can be short
+    }
+    images.push_back(std::move(image));
+  } while (!payload.empty());
+  return images;
+}
+
+}  // namespace tlx::package

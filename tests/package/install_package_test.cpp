@@ -1,0 +1,276 @@
+// The install step end to end on a temporary drive: distributions made with the distribution writer
+// (volumes packed, checksums in kssum), then verified, unpacked, joined and extracted.
+#include "package/install_package.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "install_fixture.h"
+#include "messages/zerror.h"
+#include "package/folder_tables.h"
+#include "platform/fs.h"
+#include "sample_data.h"
+#include "support/files.h"
+
+namespace tlx::package {
+namespace {
+
+namespace fs = std::filesystem;
+using messages::ZError;
+using test::ReadNativeFile;
+
+std::string Text(size_t size, uint32_t seed) { return test::AsString(test::TextSample(size, seed)); }
+std::string Noise(size_t size, uint32_t seed) { return test::AsString(test::NoiseSample(size, seed)); }
+
+StoredFile File(uint32_t logical, uint32_t folder, std::string name, std::string data,
+                std::optional<int32_t> variant = std::nullopt) {
+  return {{logical, folder, std::move(name), variant}, std::move(data)};
+}
+
+// What a file of a group becomes below the installation folder ('/' separated).
+std::string Installed(int group, const StoredFile& file) {
+  const GroupFolders folders = FoldersOfGroup(group);
+  std::string path = std::string(folders.language) + std::string(folders.folders[file.line.folder - 1]) + "/" + file.line.name;
+  for (char& c : path) c = c == '\\' ? '/' : c;
+  return path.substr(1);
+}
+
+class InstallPackageTest : public InstallFixture {};
+
+TEST_F(InstallPackageTest, InstallsThreeGroupsAndMakesTheReferenceCopies) {
+  std::vector<StoredFile> groups[3];
+  groups[0] = {File(1, 2, "cfg.tlx", Text(3000, 1)), File(1, 2, "klsstd.tlx", Text(100, 2)),
+               File(2, 2, "klsuse.tlx", ""), File(3, 4, "tlx.exe", Noise(70000, 3)),
+               File(4, 1, "Довідник.dat", Text(20001, 4)), File(5, 3, "readme.txt", "x")};
+  for (int group : {1, 2}) {
+    const ReferenceCopies& copies = kReferenceCopies[group - 1];
+    uint32_t logical = 1;
+    for (std::string_view name : copies.databases) {
+      groups[group].push_back(File(logical, kDatabaseFolder, std::string(name.substr(1)), Text(500 + logical, logical)));
+      ++logical;
+    }
+    groups[group].push_back(File(logical++, kUserFileFolder, std::string(copies.user_file.substr(1)), Noise(40000, 9)));
+    groups[group].push_back(File(logical, 8, "lpd.dat", "for variant 1", 1));
+  }
+  int32_t next = AddFiles(0, 0, groups[0], 2);
+  next = AddFiles(1, next + 3, groups[1], 1);
+  AddFiles(2, next, groups[2], 3);
+  measure_.enabled = true;
+
+  ASSERT_TRUE(Install(1));
+
+  std::vector<std::string> expected;
+  for (int group = 0; group < 3; ++group) {
+    for (const StoredFile& file : groups[group]) {
+      EXPECT_EQ(ReadNativeFile(Native(Installed(group, file))), file.data) << Installed(group, file);
+      expected.push_back(Installed(group, file));
+    }
+  }
+  for (int group : {1, 2}) {
+    for (size_t i = 0; i < 15; ++i) {
+      const std::string lang(kLanguageFolders[group - 1].substr(1));
+      expected.push_back(lang + "/Etalon/" + groups[group][i].line.name);
+      EXPECT_EQ(ReadNativeFile(Native(expected.back())), groups[group][i].data) << expected.back();
+    }
+  }
+  for (const char* name : {"Rus/Etalon/cfg.tlx", "Rus/Etalon/klsstd.tlx", "Rus/Etalon/klsuse.tlx"}) {
+    expected.push_back(name);
+  }
+  EXPECT_EQ(ReadNativeFile(Native("Rus/Etalon/cfg.tlx")), groups[0][0].data);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(InstalledFiles(), expected);  // no install buffer, no unpacked volume left
+  EXPECT_EQ(view_.panel_shown, 1);
+  EXPECT_EQ(view_.error_lists.size(), 0u);
+  EXPECT_EQ(view_.file_bar.size(), 1u + 5 + 16 + 16);  // the reset and one step per non-empty logical file
+  EXPECT_EQ(view_.file_bar.back(), 37);
+  EXPECT_GE(measure_.PeakSize, fs::file_size(Native("Exe/tlx.exe")) + 40000 * 4);
+}
+
+TEST_F(InstallPackageTest, LinesOfOneLogicalFileTakeItsStoredFilesInTurn) {
+  // Logical file 2 stays empty (its size is 8): skipped without moving the file bar. Of the variant
+  // alternatives in logical file 1, the one not installed still consumes its records.
+  const std::vector<StoredFile> files = {File(1, 2, "a.cfg", "variant one", 1), File(1, 2, "a.cfg", "variant zero", 0),
+                                         File(1, 2, "b.cfg", "every variant"), File(3, 1, "c.dat", "third")};
+  for (int variant : {0, 1}) {
+    SCOPED_TRACE(variant);
+    InstallFixture::TearDown();
+    fs::remove_all(fs::path(drive_.native()) / "inst");
+    fs::remove_all(fs::path(drive_.native()) / "dist");
+    platform::CreateFolderTree(drive_.Path("dist\\Setup"));
+    platform::CreateFolderTree(install_dir_);
+    writer_ = DistributionWriter(drive_.Path("dist\\Setup"), drive_.Path("work.tmp"));
+    view_ = RecordingView();
+    AddReferenceGroups(AddFiles(0, 0, WithReferenceSources(0, files)));
+    ASSERT_TRUE(Install(variant));
+    EXPECT_EQ(ReadNativeFile(Native("Cfg/a.cfg")), variant == 0 ? "variant zero" : "variant one");
+    EXPECT_EQ(ReadNativeFile(Native("Cfg/b.cfg")), "every variant");
+    EXPECT_EQ(ReadNativeFile(Native("Base/c.dat")), "third");
+    ASSERT_GE(view_.file_bar.size(), 3u);
+    EXPECT_EQ(view_.file_bar[2], 2);  // logical files 1 and 3
+    EXPECT_EQ(view_.file_bar.size(), 1 + 2 + kReferenceSources);
+  }
+}
+
+TEST_F(InstallPackageTest, LogicalFilesAboveNinetyNineAreReadButNeverWritten) {
+  const RawRecords stored = {{1, "first"}, {2, "data"}, {0, "."}};
+  WriteRawBuffer(drive_.Path("raw.buf"), 0, {"0101a.dat"}, {{1, stored}, {100, stored}, {101, stored}}, 102);
+  AddRawBuffer(0, 0);
+  AddReferenceGroups(1);
+  WithReferenceSources(0, {});
+  // The configuration files the Russian reference copies need, put in place beforehand.
+  for (const char* name : {"cfg.tlx", "klsstd.tlx", "klsuse.tlx"}) {
+    test::WriteNativeFile(Native(std::string("Cfg/") + name), "reference");
+  }
+  ASSERT_TRUE(Install(0));
+  EXPECT_EQ(ReadNativeFile(Native("Base/a.dat")), "data");
+  EXPECT_EQ(std::vector<int>(view_.file_bar.begin(), view_.file_bar.begin() + 4), (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(view_.file_bar.size(), 1 + 3 + kReferenceSources - 3);
+  EXPECT_EQ(InstalledFiles(), std::vector<std::string>{"Base/a.dat"});
+}
+
+// Volumes of exactly one block (16384 bytes), of a full block plus an empty one (16386 bytes), and
+// one beginning with a block whose length is 0: the buffer is the payloads joined.
+TEST_F(InstallPackageTest, JoinsThePayloadsOfOddlyShapedVolumes) {
+  const StoredFile big = File(1, 4, "big.bin", Noise(40000, 5));
+  WriteInstallBuffer(drive_.Path("group.buf"), 0, {big});
+  const std::string buffer = ReadWholeFile(drive_.Path("group.buf"));
+  platform::DeleteFile(drive_.Path("group.buf"));
+  ASSERT_GT(buffer.size(), 2u * kMaxBlockPayload);
+  ASSERT_LT(buffer.size(), 3u * kMaxBlockPayload);
+  auto block = [](std::string_view payload, size_t size) {
+    std::string out{static_cast<char>(payload.size() & 0xFF), static_cast<char>(payload.size() >> 8)};
+    out += payload;
+    out.resize(size, '\x55');
+    return out;
+  };
+  std::vector<std::string> images = {
+      block(buffer.substr(0, kMaxBlockPayload), kVolumeBlockSize),
+      block(buffer.substr(kMaxBlockPayload, kMaxBlockPayload), kVolumeBlockSize) + std::string(2, '\0'),
+      block("", kVolumeBlockSize) + block(buffer.substr(2 * kMaxBlockPayload), 2 + buffer.size() - 2 * kMaxBlockPayload),
+  };
+  ASSERT_EQ(images[0].size(), 16384u);
+  ASSERT_EQ(images[1].size(), 16386u);
+  writer_.AddGroup(0, 0, images);
+  AddReferenceGroups(3);
+  for (const char* name : {"cfg.tlx", "klsstd.tlx", "klsuse.tlx"}) {
+    test::WriteNativeFile(Native(std::string("Cfg/") + name), "reference");
+  }
+  ASSERT_TRUE(Install(0));
+  EXPECT_EQ(ReadNativeFile(Native("Exe/big.bin")), big.data);
+}
+
+TEST_F(InstallPackageTest, TwoBadVolumesInGroupZeroStopAllExtraction) {
+  std::vector<StoredFile> files;
+  for (uint32_t i = 1; i <= 3; ++i) files.push_back(File(i, 1, "f" + std::to_string(i), Noise(16000, i)));
+  AddFiles(0, 5, files, 1);  // volumes 5, 6, 7
+  AddFiles(2, 8, {File(1, 1, "rus.dat", "r")});
+  writer_.Finish();
+  fs::remove(drive_.NativePath("dist\\Setup\\TlxStp5_320.005"));
+  test::WriteNativeFile(drive_.NativePath("dist\\Setup\\TlxStp5_320.007"), "damaged");
+
+  EXPECT_FALSE(InstallPackage({install_dir_, 1, start_dir_}, view_, measure_));
+
+  ASSERT_EQ(view_.error_lists.size(), 1u);
+  EXPECT_EQ(view_.error_lists[0], (std::vector<std::string>{"Файл TlxStp5_320.005 - отсутствует",
+                                                            "Файл TlxStp5_320.007 - Ошибки при чтении"}));
+  EXPECT_EQ(InstalledFiles(), std::vector<std::string>{});
+  EXPECT_EQ(view_.volumes.size(), 4u);
+  EXPECT_EQ(view_.file_bar, std::vector<int>{0});
+}
+
+TEST_F(InstallPackageTest, ABadVolumeInGroupOneLeavesGroupZeroInstalledAndChecksTheRest) {
+  int32_t next = AddFiles(0, 0, {File(1, 4, "tlx.exe", "MZ")});
+  next = AddFiles(1, next, {File(1, 1, "u1", Noise(20000, 1)), File(2, 1, "u2", Noise(20000, 2))});
+  AddFiles(2, next, {File(1, 1, "r1", Noise(20000, 3))});
+  writer_.Finish();
+  fs::remove(drive_.NativePath("dist\\Setup\\TlxStp5_320.002"));
+  test::WriteNativeFile(drive_.NativePath("dist\\Setup\\TlxStp5_320.004"), "");
+
+  EXPECT_FALSE(InstallPackage({install_dir_, 1, start_dir_}, view_, measure_));
+
+  EXPECT_EQ(InstalledFiles(), std::vector<std::string>{"Exe/tlx.exe"});
+  ASSERT_EQ(view_.error_lists.size(), 1u);
+  EXPECT_EQ(view_.error_lists[0], (std::vector<std::string>{"Файл TlxStp5_320.002 - отсутствует",
+                                                            "Файл TlxStp5_320.004 - Ошибки при чтении"}));
+  EXPECT_EQ(view_.volumes.size(), 6u);  // every group verified: 1 + 3 + 2 volumes
+  EXPECT_EQ(view_.ten_max, 0);
+}
+
+TEST_F(InstallPackageTest, AMissingTargetFolderEndsTheStep) {
+  AddFiles(0, 0, {File(1, 1, "base.dat", "b")});
+  AddFiles(1, 1, {File(1, 8, "lpd.dat", "only variant 1 has \\LPD")});
+  EXPECT_THROW(Install(0), ZError);
+  EXPECT_EQ(InstalledFiles(), std::vector<std::string>{"Base/base.dat"});  // buffer removed
+}
+
+TEST_F(InstallPackageTest, AVolumeBlockLongerThanItsVolumeIsRefused) {
+  WriteInstallBuffer(drive_.Path("group.buf"), 0, {File(1, 1, "a", "abc")});
+  std::string image = VolumeImages(ReadWholeFile(drive_.Path("group.buf")), 1)[0];
+  platform::DeleteFile(drive_.Path("group.buf"));
+  image[0] = static_cast<char>(image.size() - 1);  // one more than the block holds
+  image[1] = 0;
+  ASSERT_LT(image.size(), 256u);
+  writer_.AddGroup(0, 0, {image});
+  try {
+    Install(0);
+    FAIL() << "no error";
+  } catch (const ZError& e) {
+    EXPECT_NE(e.Params().find("TlxStp5_320.000 - блок 0"), std::string::npos) << e.Params();
+  }
+  EXPECT_EQ(InstalledFiles(), std::vector<std::string>{});
+}
+
+TEST_F(InstallPackageTest, ExtractionNeverWritesThroughALink) {
+  const std::string outside = drive_.NativePath("outside");
+  fs::create_directories(outside);
+  std::error_code ec;
+  fs::create_directory_symlink(outside, Native("Base"), ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here";
+  AddFiles(0, 0, {File(1, 1, "escape.dat", "must not leave the installation folder")});
+  EXPECT_THROW(Install(0), ZError);
+  EXPECT_TRUE(fs::is_empty(outside));
+}
+
+// Manifests the distribution writer refuses to make, written directly: the step ends with an error
+// naming the line before anything is written, and nothing appears outside the installation folder.
+TEST_F(InstallPackageTest, RefusesHostileManifestLines) {
+  const std::string long_name(256, 'a');
+  const std::vector<std::pair<int, std::string>> lines = {
+      {0, "0101..\\x"},          {0, "0101.."},       {0, "0101."},           {0, "0101C:x"},
+      {0, "0101C:\\x"},          {0, "0101\\\\server\\share\\x"},             {0, "0101\\\\?\\C:\\x"},
+      {0, "0101name:stream"},    {0, "0101NUL"},      {0, "0101NUL.txt"},     {0, "0101com1"},
+      {0, "0101LPT9.dat"},       {0, "0101CON"},      {0, "0101prn.x"},       {0, "0101aux"},
+      {0, "0101name."},          {0, "0101a/b"},      {0, "0101" + long_name}, {0, std::string("0101a\0b", 7)},
+      {0, "0101"},               {0, "0105x"},        {0, "0100x"},           {1, "0124x"},
+      {0, "0001x"},              {0, "x101x"},        {0, "01x1x"},           {0, "0101x 1a"},
+      {0, "0101a\x01z"},         {0, "0101a*b"},
+  };
+  for (const auto& [group, line] : lines) {
+    SCOPED_TRACE(line);
+    InstallFixture::TearDown();
+    fs::remove_all(fs::path(drive_.native()) / "inst");
+    fs::remove_all(fs::path(drive_.native()) / "dist");
+    platform::CreateFolderTree(drive_.Path("dist\\Setup"));
+    platform::CreateFolderTree(install_dir_);
+    writer_ = DistributionWriter(drive_.Path("dist\\Setup"), drive_.Path("work.tmp"));
+    const RawRecords stored = {{1, "first"}, {2, "payload"}, {0, "."}};
+    WriteRawBuffer(drive_.Path("raw.buf"), group, {"0102ok.txt", line}, {{1, stored}}, 2);
+    int32_t next = 0;
+    if (group == 1) next = AddFiles(0, 0, {});
+    AddRawBuffer(group, next);
+    try {
+      Install(0);
+      ADD_FAILURE() << "installed";
+    } catch (const ZError& e) {
+      EXPECT_EQ(e.Number(), messages::kMsgFinalText);
+      EXPECT_NE(e.Params().find("строка 2"), std::string::npos) << e.Params();
+      EXPECT_NE(e.Params().find("InsBf"), std::string::npos) << e.Params();
+    }
+    EXPECT_EQ(InstalledFiles(), std::vector<std::string>{});
+    EXPECT_EQ(FilesOutside(), std::vector<std::string>{});
+  }
+}
+
+}  // namespace
+}  // namespace tlx::package
