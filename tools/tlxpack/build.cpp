@@ -1,3 +1,4 @@
+#include "tools/tlxpack/paths.h"
 #include "tools/tlxpack/build.h"
 
 #include <algorithm>
@@ -23,24 +24,15 @@ namespace {
 // Largest install buffer a compound file can address.
 constexpr uint64_t kMaxBufferSize = 0x7FFFFFFF;
 
-std::string FileNameOf(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-  return folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder + name : folder + "/" + name;
-}
-
 // Removes the volumes and checksum table an earlier build left in `setup_folder`.
 void RemoveOldVolumes(const std::string& setup_folder) {
   auto entries = platform::ListFolder(setup_folder, std::string(package::kVolumePrefix) + "*");
   if (entries) {
     for (const platform::FolderEntry& entry : *entries) {
-      if ((entry.attributes & platform::attr::kDirectory) == 0) platform::DeleteFile(Join(setup_folder, entry.name));
+      if ((entry.attributes & platform::attr::kDirectory) == 0) platform::DeleteFile(JoinPath(setup_folder, entry.name));
     }
   }
-  const std::string table = Join(setup_folder, package::kChecksumTableName);
+  const std::string table = JoinPath(setup_folder, package::kChecksumTableName);
   if (platform::FileExists(table) && !platform::DeleteFile(table)) throw std::runtime_error(table + ": cannot be replaced");
 }
 
@@ -66,6 +58,7 @@ uint64_t ParseSize(const std::string& text) {
 BuildResult BuildDistribution(const BuildOptions& options) {
   BuildProgress progress(options.progress);
   progress.SetStage("reading");
+  const std::string destination = AbsolutePath(options.destination);
   const PayloadPlan plan = ReadPayload(options.payload);
 
   // Every fault of the payload is refused before the first byte goes into the distribution: the
@@ -102,17 +95,17 @@ BuildResult BuildDistribution(const BuildOptions& options) {
   }
   progress.SetTotals(plan.file_count, volumes.volumes.size(), plan.byte_count);
 
-  const std::string setup_folder = Join(options.destination, kSetupFolderName);
+  const std::string setup_folder = JoinPath(destination, kSetupFolderName);
   if (!platform::CreateFolderTree(setup_folder)) throw std::runtime_error(setup_folder + ": cannot be created");
   RemoveOldVolumes(setup_folder);
   progress.SetStage("packing");
   const unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
-  const std::vector<PackedVolume> packed = PackVolumes(volumes, buffers, Join(setup_folder, ""), jobs, progress);
+  const std::vector<PackedVolume> packed = PackVolumes(volumes, buffers, JoinPath(setup_folder, ""), jobs, progress);
   const std::vector<uint8_t> table = ChecksumTable(volumes, packed);
-  package::WriteWholeFile(Join(setup_folder, package::kChecksumTableName),
+  package::WriteWholeFile(JoinPath(setup_folder, package::kChecksumTableName),
                           std::string_view(reinterpret_cast<const char*>(table.data()), table.size()));
   if (!options.setup_program.empty()) {
-    const std::string target = Join(options.destination, FileNameOf(options.setup_program));
+    const std::string target = JoinPath(destination, FileNameOf(options.setup_program));
     if (!platform::CopyFile(options.setup_program, target, false)) {
       throw std::runtime_error(options.setup_program + ": cannot be copied to " + target);
     }
@@ -124,10 +117,10 @@ BuildResult BuildDistribution(const BuildOptions& options) {
   result.volumes = volumes.volumes.size();
   result.payload_bytes = plan.byte_count;
   result.packed_bytes = progress.PackedBytes();
-  result.required_space = MeasureRequiredSpace(options.destination, scratch.path());
+  result.required_space = MeasureRequiredSpace(destination, scratch.path());
   uint8_t space[8];
   for (int b = 0; b < 8; ++b) space[b] = static_cast<uint8_t>(result.required_space >> (8 * b));
-  package::WriteWholeFile(Join(options.destination, kSetupConfigName),
+  package::WriteWholeFile(JoinPath(destination, kSetupConfigName),
                           std::string_view(reinterpret_cast<const char*>(space), sizeof space));
   progress.Finish(options.destination);
   return result;

@@ -1,3 +1,4 @@
+#include "tools/tlxpack/paths.h"
 #include "tools/tlxpack/inspect.h"
 
 #include <algorithm>
@@ -42,10 +43,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   }
 }
 
-std::string Join(const std::string& folder, const std::string& name) {
-  return folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder + name : folder + "/" + name;
-}
-
 // A manifest line taken apart, with its record number (from 1) in the manifest.
 struct Line : package::ManifestLine {
   size_t number = 0;
@@ -54,7 +51,7 @@ struct Line : package::ManifestLine {
 class Inspector {
  public:
   Inspector(const std::string& distribution, Inspection& out)
-      : setup_(Join(distribution, kSetupFolderName)), out_(out) {}
+      : setup_(JoinPath(distribution, kSetupFolderName)), out_(out) {}
 
   void Run() {
     if (!ReadTable()) return;
@@ -77,7 +74,7 @@ class Inspector {
   void Report(std::string where, std::string what) { out_.problems.push_back({std::move(where), std::move(what)}); }
 
   bool ReadTable() {
-    std::optional<std::string> table = ReadWholeFile(Join(setup_, package::kChecksumTableName));
+    std::optional<std::string> table = ReadWholeFile(JoinPath(setup_, package::kChecksumTableName));
     if (!table) {
       Report(package::kChecksumTableName, "missing or unreadable");
       return false;
@@ -124,7 +121,7 @@ class Inspector {
   // Checks volume `n` against checksum record `record` and appends its block payloads to `buffer`.
   bool ReadVolume(int32_t n, size_t record, std::string& buffer) {
     const std::string name = package::VolumeName(n);
-    const std::optional<std::string> volume = ReadWholeFile(Join(setup_, name));
+    const std::optional<std::string> volume = ReadWholeFile(JoinPath(setup_, name));
     if (!volume) {
       Report(name, "missing or unreadable");
       return false;

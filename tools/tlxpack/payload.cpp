@@ -14,6 +14,7 @@
 #include "platform/text.h"
 #include "store/record_format.h"
 #include "tools/tlxpack/description.h"
+#include "tools/tlxpack/paths.h"
 
 namespace tlx::tlxpack {
 
@@ -120,7 +121,7 @@ class PayloadReader {
   PayloadPlan Read() {
     Description description;
     for (const platform::FolderEntry& entry : List(root_)) {
-      const std::string path = Join(root_, entry.name);
+      const std::string path = JoinPath(root_, entry.name);
       if (!IsFolder(entry)) {
         if (!SameName(entry.name, kDescriptionName)) {
           Fail(path, "a file outside the product folders (only " + std::string(kDescriptionName) + " may lie here)");
@@ -141,10 +142,6 @@ class PayloadReader {
   }
 
  private:
-  static std::string Join(const std::string& folder, const std::string& name) {
-    return folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder + name : folder + "/" + name;
-  }
-
   void Claim(const std::string& key, const std::string& path) {
     auto [it, fresh] = folders_seen_.emplace(key, path);
     if (!fresh) Fail(path, "the same product folder as " + it->second);
@@ -153,7 +150,7 @@ class PayloadReader {
   void ReadLanguageFolder(const std::string& path, const std::string& shown, int group) {
     Claim("L" + std::to_string(group), path);
     for (const platform::FolderEntry& entry : List(path)) {
-      const std::string sub = Join(path, entry.name);
+      const std::string sub = JoinPath(path, entry.name);
       const uint32_t folder =
           FindFolder(package::kLanguageSubfolders.data(), package::kLanguageSubfolders.size(), entry.name);
       if (!IsFolder(entry)) Fail(sub, "a file outside the working folders of " + shown);
@@ -165,7 +162,7 @@ class PayloadReader {
   void ReadWorkingFolder(const std::string& path, const std::string& shown, int group, uint32_t folder) {
     Claim(std::to_string(group) + "/" + std::to_string(folder), path);
     for (const platform::FolderEntry& entry : List(path)) {
-      const std::string file = Join(path, entry.name);
+      const std::string file = JoinPath(path, entry.name);
       if (IsFolder(entry)) Fail(file, "a subfolder of a working folder cannot be installed");
       Entry e;
       e.display = shown + "/" + entry.name;
@@ -198,7 +195,7 @@ class PayloadReader {
   }
 
   void ApplyDescription(const Description& description) {
-    description_path_ = Join(root_, kDescriptionName);
+    description_path_ = JoinPath(root_, kDescriptionName);
     for (const VariantFile& file : description.variant_files) {
       Entry& entry = Require(file.path, "file");
       if (entry.variant && *entry.variant != file.variant) {
@@ -246,6 +243,29 @@ class PayloadReader {
     return file;
   }
 
+  // The installer copies these files into the Etalon folders after extraction and fails without
+  // them, so a payload must install each of them in both variants.
+  template <typename Pending>
+  void RequireReferenceSources(const std::map<std::string, Pending>& pending) const {
+    auto require = [&](int group, uint32_t folder, std::string_view name) {
+      const Target target{group, folder, std::string(name.substr(1))};
+      auto it = pending.find(target.Key());
+      const bool everywhere = it != pending.end() && (it->second.unit.files.size() > 1 || !it->second.unit.files[0].variant);
+      if (!everywhere) {
+        const package::GroupFolders folders = package::FoldersOfGroup(group);
+        Fail(JoinPath(root_, std::string(folders.language.empty() ? "" : folders.language.substr(1)) +
+                                 std::string(folders.folders[folder - 1]) + std::string(name)),
+             "missing for the reference copies (needed in every variant)");
+      }
+    };
+    for (size_t lang = 0; lang < package::kReferenceCopies.size(); ++lang) {
+      const int group = static_cast<int>(lang) + 1;
+      for (std::string_view database : package::kReferenceCopies[lang].databases) require(group, package::kDatabaseFolder, database);
+      require(group, package::kUserFileFolder, package::kReferenceCopies[lang].user_file);
+    }
+    for (std::string_view config : package::kReferenceConfigFiles) require(0, package::kConfigFolder, config);
+  }
+
   PayloadPlan Plan(const Description& description) {
     // Every installed target with its unit, keyed for the description's order.
     struct Pending {
@@ -267,6 +287,7 @@ class PayloadReader {
       }
       pending[key] = {target, std::move(unit)};
     }
+    RequireReferenceSources(pending);
     std::map<std::string, size_t> rank;
     for (const std::string& path : description.order) {
       std::optional<Target> target = ParseTarget(path);
@@ -313,6 +334,6 @@ std::string PayloadNameProblem(const std::string& name) {
   return {};
 }
 
-PayloadPlan ReadPayload(const std::string& root) { return PayloadReader(root).Read(); }
+PayloadPlan ReadPayload(const std::string& root) { return PayloadReader(AbsolutePath(root)).Read(); }
 
 }  // namespace tlx::tlxpack

@@ -26,7 +26,7 @@ struct PayloadPlan {
 // the path and the fault: a folder or file outside the tables, a subfolder of a working folder, a
 // name the installer would refuse or that code page 1251 cannot hold, two names differing only in
 // letter case, a description entry that names no payload file, a variant that cannot hold (LPD
-// files belong to variant 1), a file holding only "@".
+// files belong to variant 1), a file holding only "@", a missing source of the reference copies.
 PayloadPlan ReadPayload(const std::string& root);
 
 // Why `name` (UTF-8) cannot be a stored file's name, or empty when it can: what the installer

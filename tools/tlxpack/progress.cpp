@@ -63,12 +63,12 @@ void BuildProgress::Show() {
 void BuildProgress::Finish(const std::string& destination) {
   if (!visible_) return;
   const double elapsed = Seconds(std::chrono::steady_clock::now() - start_);
-  char text[300];
-  std::snprintf(text, sizeof text, "\r\x1b[K%s: %llu files, %llu volumes, %s packed into %s in %.1f s\n",
-                destination.c_str(), static_cast<unsigned long long>(files_done_.load()),
-                static_cast<unsigned long long>(volumes_done_.load()), ByteText(bytes_done_).c_str(),
-                ByteText(packed_bytes_).c_str(), elapsed);
-  platform::WriteStd(platform::StdStream::Out, text);
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.1f s", elapsed);
+  platform::WriteStd(platform::StdStream::Out,
+                     "\r\x1b[K" + destination + ": " + std::to_string(files_done_.load()) + " files, " +
+                         std::to_string(volumes_done_.load()) + " volumes, " + ByteText(bytes_done_) + " packed into " +
+                         ByteText(packed_bytes_) + " in " + seconds + "\n");
 }
 
 }  // namespace tlx::tlxpack

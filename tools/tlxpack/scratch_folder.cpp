@@ -6,6 +6,7 @@
 
 #include "package/clear_folder.h"
 #include "platform/fs.h"
+#include "tools/tlxpack/paths.h"
 
 namespace tlx::tlxpack {
 
@@ -31,6 +32,6 @@ ScratchFolder::~ScratchFolder() {
   platform::RemoveFolder(path_);
 }
 
-std::string ScratchFolder::Path(const std::string& name) const { return path_ + "/" + name; }
+std::string ScratchFolder::Path(const std::string& name) const { return JoinPath(path_, name); }
 
 }  // namespace tlx::tlxpack
