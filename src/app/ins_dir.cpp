@@ -1,0 +1,121 @@
+#include "app/ins_dir.h"
+
+#include <algorithm>
+
+#include "app/drive_space.h"
+#include "app/main_window.h"
+#include "messages/msg_wrappers.h"
+#include "platform/drives.h"
+#include "platform/fs.h"
+
+namespace tlx::app {
+namespace {
+
+constexpr uint64_t kFourGiB = uint64_t{1} << 32;
+
+// Characters of a UTF-8 text.
+std::size_t CharCount(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<uint8_t>(c) & 0xC0) != 0x80; }));
+}
+
+}  // namespace
+
+TInsDir::TInsDir() {
+  CheckFixedDisk();
+  LastFolder = EdFile;
+  UpdateSpace();
+}
+
+bool TInsDir::CheckFixedDisk() {
+  const uint32_t present = platform::LogicalDrives();
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    if ((present & (1u << (letter - 'A'))) != 0 &&
+        platform::GetDriveType(DriveRoot(letter)) == platform::DriveType::Fixed)
+      return true;
+  }
+  UseRussianMessages();
+  messages::MsgError("", kMsgNoFixedDisk);
+  terminated_ = true;
+  return false;
+}
+
+void TInsDir::UpdateSpace() {
+  const uint64_t free = EdFile.empty() ? kUnknownFree : DriveFree(EdFile[0]);
+  if (free >= kFourGiB) {
+    // Four times the requirement, kept from wrapping round for absurd requirements.
+    FreeForCheck = Required > kUnknownFree / 4 ? kUnknownFree : 4 * Required;
+  } else {
+    FreeForCheck = free;
+  }
+  LFree = FreeSpaceText(free);
+  LReq = RequiredSpaceText(Required);
+}
+
+void TInsDir::SetFolderText(const std::string& text) {
+  EdFile = text;
+  EdFileChange();
+}
+
+void TInsDir::EdFileChange() {
+  if (EdFile.empty()) return;
+  if (!LastFolder.empty() && EdFile[0] == LastFolder[0]) return;
+  if (DriveUsable(EdFile[0])) UpdateSpace();
+}
+
+bool TInsDir::FolderInvalid() {
+  const std::string& t = EdFile;
+  const bool invalid = CharCount(t) < 4 || !DriveUsable(t[0]) || t[1] != ':' || t[2] != '\\';
+  if (invalid) {
+    UseRussianMessages();
+    messages::MsgError("", kMsgBadFolder);
+  }
+  return invalid;
+}
+
+EInsDirClick TInsDir::KNextClick() {
+  if (FolderInvalid()) return EInsDirClick::eidc_FocusFolder;
+  if (Required > FreeForCheck) {
+    UseRussianMessages();
+    messages::MsgError("", kMsgNoSpace);
+    return EInsDirClick::eidc_Stay;
+  }
+  const std::string folder = EdFile;
+  if (platform::FolderExists(folder)) {
+    UseRussianMessages();
+    messages::MsgWarning(folder, kMsgFolderExists);
+    LastFolder = folder;
+    return EInsDirClick::eidc_Stay;
+  }
+  // A folder that cannot be created here makes the installation step fail with a file error.
+  platform::CreateFolderTree(folder);
+  LastFolder = folder;
+  return EInsDirClick::eidc_CloseOk;
+}
+
+EInsDirClick TInsDir::KViewClick(const std::function<bool(TSelDir&)>& show_picker) {
+  if (FolderInvalid()) {
+    SetFolderText(LastFolder);
+    return EInsDirClick::eidc_FocusFolder;
+  }
+  TSelDir picker(Required, EdFile[0]);
+  if (show_picker(picker)) {
+    PickedDir = picker.DirList;
+    ApplyPicked();
+    LastFolder = EdFile;
+    UpdateSpace();
+  }
+  return EInsDirClick::eidc_Stay;
+}
+
+void TInsDir::ApplyPicked() {
+  const std::size_t slash = EdFile.rfind('\\');
+  FolderName = slash == std::string::npos ? EdFile : EdFile.substr(slash + 1);
+  if (!PickedDir.empty() && PickedDir.back() == '\\') {
+    SetFolderText(PickedDir + FolderName);
+  } else {
+    SetFolderText(PickedDir + "\\" + FolderName);
+  }
+}
+
+}  // namespace tlx::app

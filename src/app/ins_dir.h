@@ -1,0 +1,62 @@
+// The install-directory step (TInsDir): the installation folder and the shortcut name, with the free
+// and required space, the checks of "Дальше" and the picker of "Обзор". The window shows the fields
+// and runs these handlers; messages go to the current message sink.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/sel_dir.h"
+
+namespace tlx::app {
+
+inline constexpr char kDefaultInstallDir[] = "c:\\tlx5_320";
+inline constexpr char kDefaultShortcutName[] = "ТЛК5_320";
+
+// What a click leaves the window to do.
+enum class EInsDirClick : uint8_t {
+  eidc_Stay = 0,        // the window stays open
+  eidc_FocusFolder = 1, // the window stays open with the focus on the folder field
+  eidc_CloseOk = 2,     // the window closes with "OK"
+};
+
+class TInsDir {
+ public:
+  // Looks for a fixed disk (error 606 and Terminated() when there is none) and reads the space of
+  // the design folder's drive.
+  TInsDir();
+
+  std::string EdFile = kDefaultInstallDir;  // folder field
+  std::string EdName;                       // shortcut-name field
+  uint64_t Required = 0;
+  uint64_t FreeForCheck = 0;
+  std::string LastFolder;
+  std::string PickedDir;
+  std::string FolderName;
+  std::string LFree;
+  std::string LReq;
+
+  // True when there is no fixed disk: the window's modal loop ends at once with "Cancel".
+  bool Terminated() const { return terminated_; }
+
+  // Error 606 when no drive A..Z present in the system is fixed; true when one is.
+  bool CheckFixedDisk();
+  void FormShow() { UpdateSpace(); }
+  // Free space of the folder's drive; 4 GiB and more (or unknown) lets any requirement pass.
+  void UpdateSpace();
+  // Sets the folder field as typing or the program does; runs EdFileChange.
+  void SetFolderText(const std::string& text);
+  void EdFileChange();
+  // Error 602 and true when the folder text cannot be an installation folder.
+  bool FolderInvalid();
+  EInsDirClick KNextClick();
+  // "Обзор": `show_picker` shows the picker modally and returns true for "OK".
+  EInsDirClick KViewClick(const std::function<bool(TSelDir&)>& show_picker);
+  // The folder text becomes PickedDir followed by the last component of the current text.
+  void ApplyPicked();
+
+ private:
+  bool terminated_ = false;
+};
+
+}  // namespace tlx::app

@@ -1,0 +1,67 @@
+#include "app/main_window.h"
+
+#include "app/os_version.h"
+#include "messages/file_msg.h"
+#include "messages/lang_box.h"
+#include "messages/msg_wrappers.h"
+#include "platform/fs.h"
+#include "store/config_record.h"
+#include "store/sfile.h"
+
+namespace tlx::app {
+
+void UseRussianMessages() {
+  store::Config().SetDocLanguage(store::kLangRussian);
+  store::Config().SetInterfaceLanguage(store::kLangRussian);
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  path += name;
+  return path;
+}
+
+bool TInsMain::FormShow(platform::Size screen) {
+  messages::SetInterfaceLang(messages::elg_Rus);
+  messages::SetFileMsgLang(store::kLangRussian);
+  StartDir = platform::CurrentFolder();
+  MeasureMode = platform::FileExists(JoinPath(StartDir, kMeasureMarker));
+  Measure.enabled = MeasureMode;
+  if (!MeasureMode) {
+    const std::string config = JoinPath(StartDir, kSetupConfigFile);
+    if (!platform::FileExists(config)) {
+      UseRussianMessages();
+      messages::MsgError("", kMsgNoSetupConfig);
+      return false;
+    }
+    store::SFile file(config, store::kSFileRead);
+    uint8_t bytes[kSetupConfigSize] = {};
+    uint32_t total = 0;
+    while (total < kSetupConfigSize) {
+      const uint32_t got = file.Read(bytes + total, kSetupConfigSize - total);
+      if (got == 0) break;
+      total += got;
+    }
+    file.Close();
+    RequiredSpace = 0;
+    for (int i = kSetupConfigSize - 1; i >= 0; --i) RequiredSpace = (RequiredSpace << 8) | bytes[i];
+  }
+  PanUpdtVisible = false;
+  PanCompLeft = (screen.width - kPanCompWidth) / 2;
+  PanCompTop = (screen.height - kPanCompHeight) / 2;
+  return true;
+}
+
+bool AgreementAccepted(const std::function<void()>& run_main) {
+  TOSVers version;
+  UseRussianMessages();
+  if (version.OSFamily() == kUnsupportedFamily) {
+    messages::MsgWarning("", kMsgBadSystem);
+    return false;
+  }
+  run_main();
+  return true;
+}
+
+}  // namespace tlx::app
