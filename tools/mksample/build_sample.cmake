@@ -6,7 +6,7 @@ if(EXISTS "${SETUP}")
 else()
   message(STATUS "No setup.exe at ${SETUP}; the sample distribution has none")
 endif()
-execute_process(COMMAND "${TLXPACK}" build "${PAYLOAD}" -o "${DIST}" --volume-size 256K ${setup_args}
+execute_process(COMMAND "${TLXPACK}" build "${PAYLOAD}" -o "${DIST}" --volume-size 64K ${setup_args}
                 RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "tlxpack build failed")

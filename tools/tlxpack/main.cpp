@@ -2,6 +2,7 @@
 //   tlxpack build PAYLOAD -o DIST [--volume-size SIZE] [--jobs N] [--setup SETUP.EXE]
 //   tlxpack verify DIST
 //   tlxpack list DIST
+//   tlxpack install DIST FOLDER [--variant 0|1]   (the install step without windows)
 #include <exception>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "tools/tlxpack/build.h"
 #include "tools/tlxpack/error_text.h"
 #include "tools/tlxpack/inspect.h"
+#include "tools/tlxpack/install.h"
+#include "tools/tlxpack/paths.h"
 
 namespace {
 
@@ -20,7 +23,8 @@ using tlx::platform::WriteStd;
 constexpr char kUsage[] =
     "usage: tlxpack build PAYLOAD -o DIST [--volume-size SIZE] [--jobs N] [--setup SETUP.EXE]\n"
     "       tlxpack verify DIST\n"
-    "       tlxpack list DIST\n";
+    "       tlxpack list DIST\n"
+    "       tlxpack install DIST FOLDER [--variant 0|1]\n";
 
 int Usage(const std::string& problem) {
   WriteStd(StdStream::Err, "tlxpack: " + problem + "\n" + kUsage);
@@ -63,11 +67,31 @@ int Build(const std::vector<std::string>& args) {
   return 0;
 }
 
+int Install(const std::vector<std::string>& args) {
+  std::vector<std::string> folders;
+  int variant = 0;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--variant" && i + 1 < args.size() && (args[i + 1] == "0" || args[i + 1] == "1")) {
+      variant = args[++i][0] - '0';
+    } else if (!args[i].empty() && args[i][0] != '-') {
+      folders.push_back(args[i]);
+    } else {
+      return Usage("bad install argument " + args[i]);
+    }
+  }
+  if (folders.size() != 2) return Usage("install needs DIST and FOLDER");
+  const std::vector<std::string> errors =
+      tlx::tlxpack::InstallDistribution(tlx::tlxpack::AbsolutePath(folders[0]), folders[1], variant, nullptr);
+  for (const std::string& line : errors) WriteStd(StdStream::Err, line + "\n");
+  return errors.empty() ? 0 : 1;
+}
+
 int Run(const std::vector<std::string>& args) {
   if (args.empty()) return Usage("no command");
   const std::string& command = args[0];
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (command == "build") return Build(rest);
+  if (command == "install") return Install(rest);
   if (command == "verify" || command == "list") {
     if (rest.size() != 1) return Usage(command + " needs one distribution folder");
     const tlx::tlxpack::Inspection inspection = tlx::tlxpack::InspectDistribution(rest[0]);
