@@ -38,6 +38,19 @@ InstallFixture::InstallFixture() : writer_(drive_.Path("dist\\Setup"), drive_.Pa
   platform::CreateFolderTree(install_dir_);
 }
 
+InstallFixture::~InstallFixture() { platform::SetCurrentFolder(platform::ProgramFolder()); }
+
+void InstallFixture::StartOver() {
+  platform::SetCurrentFolder(drive_.root() + "\\");  // the install step made dist\Setup current
+  fs::remove_all(FsPath(drive_.NativePath("inst")));
+  fs::remove_all(FsPath(drive_.NativePath("dist")));
+  platform::CreateFolderTree(drive_.Path("dist\\Setup"));
+  platform::CreateFolderTree(install_dir_);
+  writer_ = DistributionWriter(drive_.Path("dist\\Setup"), drive_.Path("work.tmp"));
+  view_ = RecordingView();
+  reference_files_.clear();
+}
+
 int32_t InstallFixture::AddFiles(int group, int32_t first, const std::vector<StoredFile>& files, size_t blocks) {
   const std::string buffer = drive_.Path("group.buf");
   WriteInstallBuffer(buffer, group, files);

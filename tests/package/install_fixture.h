@@ -45,7 +45,11 @@ void WriteRawBuffer(const std::string& path, int group, const std::vector<std::s
 class InstallFixture : public ::testing::Test {
  protected:
   InstallFixture();
+  // Leaves the distribution folder the install step made current, so the drive can go.
+  ~InstallFixture() override;
 
+  // A fresh distribution and installation folder, for tests that run several installs.
+  void StartOver();
   // Builds the group's install buffer from `files` and adds it as volumes of `blocks` blocks each,
   // numbered from `first`; returns the number after the last.
   int32_t AddFiles(int group, int32_t first, const std::vector<StoredFile>& files, size_t blocks = 1);

@@ -94,13 +94,7 @@ TEST_F(InstallPackageTest, LinesOfOneLogicalFileTakeItsStoredFilesInTurn) {
                                          File(1, 2, "b.cfg", "every variant"), File(3, 1, "c.dat", "third")};
   for (int variant : {0, 1}) {
     SCOPED_TRACE(variant);
-    InstallFixture::TearDown();
-    fs::remove_all(fs::path(drive_.native()) / "inst");
-    fs::remove_all(fs::path(drive_.native()) / "dist");
-    platform::CreateFolderTree(drive_.Path("dist\\Setup"));
-    platform::CreateFolderTree(install_dir_);
-    writer_ = DistributionWriter(drive_.Path("dist\\Setup"), drive_.Path("work.tmp"));
-    view_ = RecordingView();
+    StartOver();
     AddReferenceGroups(AddFiles(0, 0, WithReferenceSources(0, files)));
     ASSERT_TRUE(Install(variant));
     EXPECT_EQ(ReadNativeFile(Native("Cfg/a.cfg")), variant == 0 ? "variant zero" : "variant one");
@@ -248,12 +242,7 @@ TEST_F(InstallPackageTest, RefusesHostileManifestLines) {
   };
   for (const auto& [group, line] : lines) {
     SCOPED_TRACE(line);
-    InstallFixture::TearDown();
-    fs::remove_all(fs::path(drive_.native()) / "inst");
-    fs::remove_all(fs::path(drive_.native()) / "dist");
-    platform::CreateFolderTree(drive_.Path("dist\\Setup"));
-    platform::CreateFolderTree(install_dir_);
-    writer_ = DistributionWriter(drive_.Path("dist\\Setup"), drive_.Path("work.tmp"));
+    StartOver();
     const RawRecords stored = {{1, "first"}, {2, "payload"}, {0, "."}};
     WriteRawBuffer(drive_.Path("raw.buf"), group, {"0102ok.txt", line}, {{1, stored}}, 2);
     int32_t next = 0;
