@@ -1,0 +1,255 @@
+#include "app/unattended.h"
+
+#include <exception>
+#include <optional>
+
+#include "app/answer_file.h"
+#include "app/main_window.h"
+#include "app/package_actions.h"
+#include "app/setup_log.h"
+#include "app/wizard.h"
+#include "messages/msg_text.h"
+#include "messages/zerror.h"
+#include "platform/config.h"
+#include "platform/process.h"
+
+namespace tlx::app {
+namespace {
+
+constexpr char kErrorListTitle[] = "Перечень ошибок при проверке инсталляционных файлов";
+
+// Logs every message, remembers the last one, and shows it only when the run may show messages.
+class LoggingSink : public messages::MessageSink {
+ public:
+  LoggingSink(SetupLog& log, messages::MessageSink* shown) : log_(log), shown_(shown) {}
+  messages::MessageAnswer Show(const messages::MessageRequest& request) override {
+    last = PlainMessageText(request.text);
+    log_.Line("message", last);
+    if (shown_ != nullptr) return shown_->Show(request);
+    messages::MessageAnswer answer;
+    answer.button = request.default_button;
+    return answer;
+  }
+  std::string last;
+
+ private:
+  SetupLog& log_;
+  messages::MessageSink* shown_;
+};
+
+// The install step's progress and error list, written to the log.
+class LoggedInstallView : public package::InstallView {
+ public:
+  explicit LoggedInstallView(SetupLog& log) : log_(log) {}
+  void ResetVolumeBars(int) override {}
+  void ShowVolumeBars(const std::string& volume, int, int) override { log_.Line("volume", volume); }
+  void ShowProgressPanel() override { log_.Line("step", "installing the files"); }
+  void ShowFileBar(int, int) override {}
+  void ShowErrorList(const std::vector<std::string>& lines) override {
+    errors = kErrorListTitle;
+    for (const std::string& line : lines) {
+      log_.Line("error", line);
+      errors += "\n  " + line;
+    }
+  }
+  std::string errors;
+
+ private:
+  SetupLog& log_;
+};
+
+class UnattendedActions : public PackageInstallActions {
+ public:
+  UnattendedActions(package::InstallView& view, SetupLog& log, bool no_shortcut)
+      : PackageInstallActions(view), log_(log), no_shortcut_(no_shortcut) {}
+  void ClearFolder(const std::string& folder) override {
+    log_.Line("step", "emptying " + folder);
+    PackageInstallActions::ClearFolder(folder);
+  }
+  bool InstallPackage(TInsMain& main) override {
+    log_.Line("step", "installing variant " + std::to_string(main.InstallVariant) + " into " + main.InstallDir);
+    return PackageInstallActions::InstallPackage(main);
+  }
+  bool PlaceDesktopShortcut(const std::string& install_dir, const std::string& name) override {
+    if (no_shortcut_) {
+      log_.Line("step", "no desktop shortcut");
+      return false;
+    }
+    const bool placed = PackageInstallActions::PlaceDesktopShortcut(install_dir, name);
+    log_.Line("step", placed ? "desktop shortcut " + name : "desktop shortcut not written (one exists or no desktop)");
+    return placed;
+  }
+
+ private:
+  SetupLog& log_;
+  bool no_shortcut_;
+};
+
+// Answers every window of the wizard from the answers.
+class UnattendedView : public WizardView {
+ public:
+  UnattendedView(const SetupAnswers& answers, SetupLog& log) : answers_(answers), log_(log) {}
+  void HideStartPanel() override { log_.Line("step", "start"); }
+  void HideProgressPanel() override {}
+  std::optional<int32_t> ShowVariant() override {
+    log_.Line("step", "variant " + std::to_string(answers_.variant));
+    return answers_.variant;
+  }
+  bool ShowInsDir(TInsDir& window) override {
+    if (window.Terminated()) {
+      terminated = true;
+      return false;
+    }
+    window.SetFolderText(answers_.dir);
+    window.EdName = answers_.shortcut;
+    window.FormShow();
+    log_.Line("step", "folder " + answers_.dir + "; " + window.LFree + "; " + window.LReq);
+    folder_reached = true;
+    return window.KNextClick() == EInsDirClick::eidc_CloseOk;
+  }
+  void ShowSettings(store::TNstr& window) override {
+    window = answers_.settings;
+    log_.Line("step", "settings");
+  }
+  void ShowFinish() override { log_.Line("step", "finished"); }
+  platform::Size Screen() const override { return platform::ScreenSize(); }
+  void CloseMain() override {}
+
+  bool terminated = false;
+  bool folder_reached = false;
+
+ private:
+  const SetupAnswers& answers_;
+  SetupLog& log_;
+};
+
+std::string ExceptionText(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const messages::ZError& e) {
+    return PlainMessageText(messages::MsgText(e.Params(), e.Number()));
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown failure";
+  }
+}
+
+}  // namespace
+
+std::string PlainMessageText(std::string_view text) {
+  if (!text.empty() && text.front() == '~') text.remove_prefix(1);
+  std::string plain(text);
+  for (char& c : plain)
+    if (c == '#') c = ' ';
+  return plain;
+}
+
+UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageSink* shown_sink,
+                               const std::function<void(const std::string&)>& progress) {
+  UnattendedResult result;
+  std::optional<SetupLog> log;
+  try {
+    log.emplace(switches.log.value_or(""));
+  } catch (...) {
+    return {ESetupExit::ese_CannotStart, ExceptionText(std::current_exception())};
+  }
+  if (switches.ui == EUiLevel::eui_Silent && progress) log->SetEcho(progress);
+  log->Line("step", "unattended installation");
+
+  SetupAnswers answers;
+  try {
+    if (switches.load_inf) LoadAnswers(*switches.load_inf, answers);
+  } catch (...) {
+    result = {ESetupExit::ese_CannotStart, ExceptionText(std::current_exception())};
+    log->Line("error", result.message);
+    return result;
+  }
+  if (switches.dir) answers.dir = *switches.dir;
+  if (switches.variant) answers.variant = *switches.variant;
+  if (switches.shortcut) answers.shortcut = *switches.shortcut;
+  if (switches.no_shortcut) answers.no_shortcut = true;
+
+  const bool may_show = !switches.suppress_msgboxes && switches.ui != EUiLevel::eui_VerySilent;
+  LoggingSink sink(*log, may_show ? shown_sink : nullptr);
+  messages::ScopedMessageSink scope(&sink);
+  LoggedInstallView install_view(*log);
+  UnattendedActions actions(install_view, *log, answers.no_shortcut);
+  UnattendedView view(answers, *log);
+
+  try {
+    const bool supported = AgreementAccepted([&] {
+      TInsMain main;
+      if (!main.FormShow(platform::ScreenSize())) {
+        result = {ESetupExit::ese_CannotStart, sink.last};
+        return;
+      }
+      switch (RunWizard(main, view, actions)) {
+        case EWizardEnd::ewe_Done:
+          result = {ESetupExit::ese_Done, ""};
+          break;
+        case EWizardEnd::ewe_VariantCancelled:
+          result = {ESetupExit::ese_Refused, "cancelled"};
+          break;
+        case EWizardEnd::ewe_FolderCancelled:
+          result = {view.terminated ? ESetupExit::ese_CannotStart : ESetupExit::ese_Refused, sink.last};
+          break;
+        case EWizardEnd::ewe_PackageFailed:
+          result = {ESetupExit::ese_Failed, install_view.errors};
+          break;
+      }
+    });
+    if (!supported) result = {ESetupExit::ese_CannotStart, sink.last};
+  } catch (...) {
+    result = {view.folder_reached ? ESetupExit::ese_Failed : ESetupExit::ese_CannotStart,
+              ExceptionText(std::current_exception())};
+  }
+
+  if (switches.save_inf) {
+    try {
+      SaveAnswers(*switches.save_inf, answers);
+    } catch (...) {
+      log->Line("error", ExceptionText(std::current_exception()));
+    }
+  }
+  if (result.code == ESetupExit::ese_Done) {
+    log->Line("step", "installed into " + answers.dir);
+  } else {
+    log->Line("error", "exit code " + std::to_string(static_cast<int>(result.code)) + ": " + result.message);
+  }
+  return result;
+}
+
+int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messages::MessageSink* shown_sink,
+                   const std::function<void(const std::string&)>& out,
+                   const std::function<void(const std::string&)>& err) {
+  const auto fail = [&](const std::string& text) {
+    err(text + "\n");
+    return static_cast<int>(ESetupExit::ese_CannotStart);
+  };
+  std::string error;
+  std::optional<SetupSwitches> switches = ParseSwitches(args, native_tool, &error);
+  if (!switches) return fail(error + " (/HELP lists the switches)");
+  if (switches->help) {
+    out(UsageText(native_tool));
+    return static_cast<int>(ESetupExit::ese_Done);
+  }
+  if (native_tool) {
+    if (!platform::ConfigureFromEnvironment(&error)) return fail(error);
+    if (!switches->drives.empty()) {
+      platform::PlatformConfig config = platform::CurrentConfig();
+      for (const platform::DriveConfig& drive : switches->drives) {
+        std::erase_if(config.drives, [&](const platform::DriveConfig& d) { return d.letter == drive.letter; });
+        config.drives.push_back(drive);
+      }
+      if (!platform::Configure(config)) return fail("--drive: this system answers for its own drives");
+    }
+    if (switches->ui == EUiLevel::eui_Windows) switches->ui = EUiLevel::eui_Silent;
+  }
+  const UnattendedResult result =
+      RunUnattended(*switches, shown_sink, [&](const std::string& line) { out(line + "\n"); });
+  if (result.code != ESetupExit::ese_Done) err(result.message + "\n");
+  return static_cast<int>(result.code);
+}
+
+}  // namespace tlx::app

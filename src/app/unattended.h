@@ -1,0 +1,44 @@
+// The unattended installer shared by setup.exe (/SILENT, /VERYSILENT) and tlxsetup: the licence
+// agreement counts as accepted, every window of the wizard is answered from the answer file, the
+// switches and the windows' defaults, and the outcome becomes an exit code.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/setup_switches.h"
+#include "messages/message_sink.h"
+
+namespace tlx::app {
+
+// Exit codes (stable values): every code but ese_Done means the installation did not complete.
+enum class ESetupExit : int {
+  ese_Done = 0,
+  ese_CannotStart = 1,  // no setup configuration file, unsupported system, no fixed disk, bad switch
+  ese_Refused = 2,      // refused before anything was written (bad folder, no room, folder exists)
+  ese_Failed = 4,       // failed during the installation (bad volumes, file errors)
+};
+
+struct UnattendedResult {
+  ESetupExit code = ESetupExit::ese_Done;
+  std::string message;  // the text that explains a non-zero code
+};
+
+// Runs the installation from the current folder (the distribution's folder). `shown_sink` shows the
+// messages when neither /VERYSILENT nor /SUPPRESSMSGBOXES is given (nullptr: answered with their
+// defaults); `progress` gets every log line of a /SILENT run. Writes /LOG and /SAVEINF. Never raises.
+UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageSink* shown_sink,
+                               const std::function<void(const std::string&)>& progress);
+
+// The whole command line of tlxsetup (`native_tool`: --drive items and TLX_DRIVES admitted, no
+// windows, so a run without /SILENT or /VERYSILENT counts as /SILENT) or of an unattended setup.exe:
+// parses the switches, answers /HELP with the usage on `out`, sets up the drives, runs, and writes
+// the message of a non-zero code to `err`. Returns the exit code.
+int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messages::MessageSink* shown_sink,
+                   const std::function<void(const std::string&)>& out,
+                   const std::function<void(const std::string&)>& err);
+
+// A message text for a log or a console: line breaks "#" as blanks, no alignment mark.
+std::string PlainMessageText(std::string_view text);
+
+}  // namespace tlx::app
