@@ -304,6 +304,8 @@ TEST_P(TlxpackRefusalTest, RefusesBeforeWriting) {
       fs::remove(FsPath(payload_ + "/" + path));
     } else {
       WriteNativeFile(payload_ + "/" + path, bytes);
+      // Windows cannot hold some of these names (a device name writes to the device).
+      if (!test::NativeExists(payload_ + "/" + path)) GTEST_SKIP() << path << " cannot be made here";
     }
   }
   try {
