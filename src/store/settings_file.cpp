@@ -14,6 +14,12 @@ void ReplaceFileContents(std::string_view name, std::span<const uint8_t> bytes,
                          const std::function<void()>& before_replace) {
   const std::string target = ResolveName(name);
   const std::string fresh = ReplacementName(target);
+  // A read-only file is refused as opening it for writing would be, on every system alike.
+  const std::optional<uint32_t> attributes = platform::Attributes(target);
+  if (attributes && (*attributes & platform::attr::kReadOnly) != 0) {
+    platform::SetLastError(platform::err::kAccessDenied);
+    messages::RaiseSysError(target);
+  }
   try {
     SFile file(fresh, kSFileCreateReplace);
     if (!bytes.empty()) file.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));

@@ -158,17 +158,20 @@ TEST_F(UnattendedTest, ExitCodesOfRunsThatStopBeforeInstalling) {
 
 TEST_F(UnattendedTest, UnsupportedSystemAndBadAnswerFile) {
   platform::PlatformConfig config = platform::CurrentConfig();
-  config.os_version.reset();
+  config.os_version = platform::DefaultOSVersion();
+  config.os_version->major = 6;
+  config.os_version->minor = 4;
   if (!platform::Configure(config)) GTEST_SKIP() << "the system answers the version query";
-  EXPECT_EQ(Run({"/VERYSILENT"}), 1);
+  EXPECT_EQ(Run({"/VERYSILENT", "/DIR=" + drive.Path("tlx")}), 1);
   EXPECT_EQ(err, "Операционная система Вашего компьютера не подходит для установки программного комплекса ТЛК5\n");
 
   config.os_version = platform::DefaultOSVersion();
   platform::Configure(config);
   test::WriteNativeFile(drive.NativePath("a.ini"), "[Setup]\nVariant=9\n");
-  EXPECT_EQ(Run({"/VERYSILENT", "/LOADINF=" + drive.Path("a.ini")}), 1);
+  EXPECT_EQ(Run({"/VERYSILENT", "/DIR=" + drive.Path("tlx"), "/LOADINF=" + drive.Path("a.ini")}), 1);
   EXPECT_NE(err.find("line 2"), std::string::npos) << err;
-  EXPECT_EQ(Run({"/VERYSILENT", "/LOADINF=" + drive.Path("missing.ini")}), 1);
+  EXPECT_EQ(Run({"/VERYSILENT", "/DIR=" + drive.Path("tlx"), "/LOADINF=" + drive.Path("missing.ini")}), 1);
+  EXPECT_FALSE(test::NativeExists(drive.NativePath("tlx")));
 }
 
 TEST_F(UnattendedTest, SaveInfWritesTheAnswersUsed) {

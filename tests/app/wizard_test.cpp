@@ -45,7 +45,13 @@ class ScriptedView : public WizardView {
   void CloseMain() override { steps.push_back("close"); }
 
   std::optional<int32_t> variant = 1;
-  std::function<bool(TInsDir&)> folder = [](TInsDir& w) { return w.KNextClick() == EInsDirClick::eidc_CloseOk; };
+  // The folder each run installs into (the test's drive, never the machine's own c:).
+  std::string folder_text;
+  std::function<bool(TInsDir&)> folder = [this](TInsDir& w) { return Accept(w); };
+  bool Accept(TInsDir& w) {
+    w.SetFolderText(folder_text);
+    return w.KNextClick() == EInsDirClick::eidc_CloseOk;
+  }
   std::function<void(store::TNstr&)> settings = [](store::TNstr&) {};
   Steps steps;
   std::string required_label;
@@ -90,6 +96,7 @@ class WizardTest : public ::testing::Test {
     std::filesystem::create_directories(drive.NativePath("dist"));
     test::WriteNativeFile(drive.NativePath("dist/TlxSetup_5_320.cfg"), std::string("\x00\x10\x00\x00", 4));
     platform::SetCurrentFolder(drive.Path("dist"));
+    view.folder_text = drive.Path("tlx5_320");
     actions.install = [this](TInsMain& m) {
       WriteInstalledFiles(m.InstallDir);
       m.Measure.PeakSize = 0x0102030405060708u;
@@ -118,9 +125,9 @@ class WizardTest : public ::testing::Test {
 
 TEST_F(WizardTest, WholeRunInOrder) {
   view.variant = 0;
-  view.folder = [](TInsDir& w) {
+  view.folder = [this](TInsDir& w) {
     w.EdName = "Сметы";
-    return w.KNextClick() == EInsDirClick::eidc_CloseOk;
+    return view.Accept(w);
   };
   view.settings = [](store::TNstr& w) { w.RILang = true; };
   EXPECT_EQ(Run(), EWizardEnd::ewe_Done);
@@ -171,7 +178,7 @@ TEST_F(WizardTest, EveryWayOutClosesTheMainWindow) {
     SCOPED_TRACE(c.name);
     view.steps.clear();
     view.variant = 1;
-    view.folder = [](TInsDir& w) { return w.KNextClick() == EInsDirClick::eidc_CloseOk; };
+    view.folder = [this](TInsDir& w) { return view.Accept(w); };
     actions.result = true;
     actions.install = {};
     std::filesystem::remove_all(drive.NativePath("tlx5_320"));
