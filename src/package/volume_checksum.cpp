@@ -85,23 +85,4 @@ void VolumeChecksum(size_t size, const uint8_t* data, uint32_t* lo, uint32_t* hi
   stream.AddTo(lo, hi);
 }
 
-void WordChecksum(size_t size, const uint8_t* data, uint32_t* lo, uint32_t* hi) {
-  uint32_t sum = 0;
-  uint32_t carries = 0;
-  auto add = [&](uint32_t word) {
-    const uint32_t before = sum;
-    sum += word;
-    if (sum < before) ++carries;
-  };
-  size_t i = 0;
-  for (; i + 4 <= size; i += 4) add(static_cast<uint32_t>(LoadPartial(data + i, 4)));
-  if (i + 2 <= size) {
-    add(static_cast<uint32_t>(LoadPartial(data + i, 2)));
-    i += 2;
-  }
-  if (i < size) add(data[i]);
-  *lo += sum;
-  *hi += carries;
-}
-
 }  // namespace tlx::package

@@ -1,5 +1,5 @@
-// The checksum family of the distribution: VolumeChecksum for the volumes (two strides, 8 and 7 bytes)
-// and WordChecksum for the configuration records. Both add into a caller's running pair (lo, hi).
+// The volume checksum of the distribution (two strides, 8 and 7 bytes), added into a caller's running
+// pair (lo, hi). Its sibling for the configuration records, WordChecksum, lives in store/word_checksum.h.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -27,10 +27,5 @@ class VolumeChecksumStream {
   uint8_t pending_[kPeriod] = {};        // the bytes after the last whole period
   size_t pending_size_ = 0;
 };
-
-// Adds the word checksum of `size` bytes into (lo, hi): the bytes taken as LE32 words while four
-// remain, then an LE16 word while two remain, then one byte; lo += their sum modulo 2^32 (no carry
-// into hi) and hi += the number of carries out of bit 31 while summing.
-void WordChecksum(size_t size, const uint8_t* data, uint32_t* lo, uint32_t* hi);
 
 }  // namespace tlx::package

@@ -1,5 +1,6 @@
 // The checksum family: worked values, the 7- and 8-byte strides, and pieces against the whole.
 #include "package/volume_checksum.h"
+#include "store/word_checksum.h"
 
 #include <gtest/gtest.h>
 
@@ -98,10 +99,10 @@ TEST(WordChecksum, WordsThenHalfWordThenByteWithCarries) {
       {{0x01, 0x00, 0x00, 0x00}, 0xFFFFFFFF, 3, 0, 3},     // lo wraps without touching hi
   };
   for (const auto& c : cases) {
-    uint32_t lo = c.lo0, hi = c.hi0;
-    WordChecksum(c.data.size(), c.data.data(), &lo, &hi);
-    EXPECT_EQ(lo, c.lo) << c.data.size();
-    EXPECT_EQ(hi, c.hi) << c.data.size();
+    store::WordSum total{c.lo0, c.hi0};
+    store::WordChecksum(c.data.data(), c.data.size(), total);
+    EXPECT_EQ(total.sum, c.lo) << c.data.size();
+    EXPECT_EQ(total.carries, c.hi) << c.data.size();
   }
 }
 
