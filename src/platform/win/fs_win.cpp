@@ -138,10 +138,10 @@ bool RemoveFolder(const std::string& path) {
 
 std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder,
                                                    const std::string& pattern) {
-  std::string spec = folder;  // "c:" names the drive's root, as the POSIX drive map has it
-  if (!spec.empty() && !IsSeparator(spec.back())) spec += '\\';
-  spec += pattern;
-  std::optional<std::wstring> wide = win::Wide(spec);
+  std::string query = folder;  // "c:" names the drive's root, as the POSIX drive map has it
+  if (!query.empty() && !IsSeparator(query.back())) query += '\\';
+  query += pattern;
+  std::optional<std::wstring> wide = win::Wide(query);
   if (!wide) return std::nullopt;
 
   std::vector<FolderEntry> entries;
