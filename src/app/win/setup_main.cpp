@@ -1,6 +1,19 @@
-// The setup program's entry point: one copy at a time, then the application's main window.
+// The setup program's entry point: one copy at a time, then either the unattended installer (when
+// switches are given) or the licence agreement as the application's main window.
 #include <windows.h>
+#include <shellapi.h>
 
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/setup_switches.h"
+#include "app/unattended.h"
+#include "app/win/lc_dg.h"
+#include "app/win/view_prt.h"
+#include "messages/uncaught.h"
+#include "messages/win/message_dialog.h"
+#include "messages/win/win_sink.h"
 #include "platform/process.h"
 
 namespace {
@@ -8,32 +21,36 @@ namespace {
 constexpr char kMutexName[] = "TlxSetup5_320";
 constexpr wchar_t kAppTitle[] = L"TlxSetup5_320";
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_DESTROY) {
-    ::PostQuitMessage(0);
-    return 0;
-  }
-  return ::DefWindowProcW(window, message, wparam, lparam);
+// The arguments after the program's name, UTF-8.
+std::vector<std::string> Arguments() {
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (argv == nullptr) return args;
+  for (int i = 1; i < count; ++i) args.push_back(tlx::win::Narrow(argv[i]));
+  ::LocalFree(argv);
+  return args;
 }
 
-// The application's main window, titled with the application title; the message loop runs
-// until it is closed.
-void RunApplication(HINSTANCE instance, int show) {
-  WNDCLASSEXW window_class = {};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = MainWindowProc;
-  window_class.hInstance = instance;
-  window_class.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window_class.lpszClassName = kAppTitle;
-  if (!::RegisterClassExW(&window_class)) return;
-  HWND window = ::CreateWindowExW(0, kAppTitle, kAppTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 480, 320, nullptr, nullptr, instance, nullptr);
-  if (window == nullptr) return;
-  ::ShowWindow(window, show);
-  ::UpdateWindow(window);
+// The unattended installer; its texts in the toolkit's plain box unless the switches ask for none.
+int RunUnattended(const std::vector<std::string>& args) {
+  std::string error;
+  const auto switches = tlx::app::ParseSwitches(args, false, &error);
+  const bool quiet = switches && (switches->ui == tlx::app::EUiLevel::eui_VerySilent || switches->suppress_msgboxes);
+  tlx::win::Win32MessageSink sink;
+  const auto show = [quiet](const std::string& text) {
+    if (!quiet) tlx::win::PlainMessageBox(nullptr, text);
+  };
+  return tlx::app::RunCommandLine(args, false, &sink, show, show);
+}
+
+// The licence agreement as the main window and the message loop until it closes.
+void RunApplication() {
+  tlx::appwin::TLcDg agreement;
+  agreement.Show();
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (::IsDialogMessageW(agreement.hwnd(), &message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
@@ -41,14 +58,19 @@ void RunApplication(HINSTANCE instance, int show) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Held until the process ends: a second copy sees it and ends silently.
   tlx::platform::NamedMutex single = tlx::platform::NamedMutex::Create(kMutexName);
   if (single.already_exists()) return 0;
+  tlx::win::InstallWin32MessageSink();
+  tlx::win::SetApplicationTitle(kAppTitle);
+  tlx::win::SetProtocolViewer(tlx::appwin::TViewPrt::Open);
+  const std::vector<std::string> args = Arguments();
   try {
-    RunApplication(instance, show);
+    if (!args.empty()) return RunUnattended(args);
+    RunApplication();
   } catch (...) {
-    // Nothing may escape the entry point; the program's result stays 0.
+    tlx::messages::ShowUncaught(std::current_exception());
   }
   return 0;
 }

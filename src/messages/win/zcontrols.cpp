@@ -265,6 +265,7 @@ LRESULT TZText::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       for (const auto& line : paint.lines) {
         const DcMeasurer& m = *measurers[static_cast<size_t>(line.paragraph)];
         SelectObjectScope select(dc, m.FontFor(line.format));
+        ::SetTextColor(dc, line.format.color ? static_cast<COLORREF>(*line.format.color) : ::GetSysColor(COLOR_BTNTEXT));
         std::wstring wide = Wide(line.text);
         ::TextOutW(dc, line.x, line.y, wide.c_str(), static_cast<int>(wide.size()));
       }

@@ -1,0 +1,181 @@
+#include "app/win/nstr.h"
+
+#include <cmath>
+#include <utility>
+
+namespace tlx::appwin {
+namespace {
+
+constexpr int kWidth = 542;
+constexpr int kHeight = 388;
+constexpr int kCheckStep = 19;
+
+enum : int { kIdFirst = 100, kIdAutoDtTm = 300, kIdScale, kIdApply };
+
+const store::SettingsCaption& CaptionOf(std::string_view name) {
+  for (const store::SettingsCaption& c : store::kSettingsCaptions) {
+    if (c.control == name) return c;
+  }
+  static const store::SettingsCaption none{};
+  return none;
+}
+
+// The scale list takes no keys: the scale is picked from the list only.
+LRESULT CALLBACK ScaleProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+  if ((message == WM_KEYDOWN || message == WM_CHAR) && !store::TNstr::ScaleTakesKey()) return 0;
+  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, ScaleProc, 1);
+  return ::DefSubclassProc(hwnd, message, wparam, lparam);
+}
+
+constexpr double kMinutesPerDay = 24.0 * 60.0;
+
+}  // namespace
+
+template <typename Control>
+Control& TNstr::Add(std::string_view name, int id, RECT bounds, HWND parent) {
+  auto control = std::make_unique<Control>(parent ? parent : hwnd(), id, bounds, FormFont());
+  const store::SettingsCaption& caption = CaptionOf(name);
+  control->CaptionL().SetLRus(std::string(caption.rus));
+  control->CaptionL().SetLUkr(std::string(caption.ukr));
+  Control& result = *control;
+  by_name_[name] = control->hwnd();
+  controls_.push_back(std::move(control));
+  return result;
+}
+
+TNstr::TNstr(HWND owner, store::TNstr& model) : Form(L"TNstr", kWidth, kHeight, owner), model_(model) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES};
+  ::InitCommonControlsEx(&icc);
+  z_text1_ = std::make_unique<win::TZText>(hwnd(), win::Bounds(4, 4, kWidth - 8, 24));
+  z_text1_->model().TextR(1) = std::string(CaptionOf("ZText1").rus);
+  z_text1_->model().TextU(1) = std::string(CaptionOf("ZText1").ukr);
+  z_text1_->model().SetHor(1, 1);
+  z_text1_->SetFont(1, L"Arial", -16);
+
+  int id = kIdFirst;
+  // Left column: the interface, in three groups of two choices.
+  Add<win::TZGroupBox>("ZGroupBox1", id++, win::Bounds(8, 30, 262, 152));
+  const struct {
+    const char* group;
+    const char* first;
+    const char* second;
+    int top;
+  } pairs[] = {{"ZGroupBox2", "RILang", "UILang", 46},
+               {"ZGroupBox3", "RDLang", "UDLang", 88},
+               {"ZGS", "YesScale", "NoScale", 130}};
+  for (const auto& p : pairs) {
+    StartGroup(Add<win::TZGroupBox>(p.group, id++, win::Bounds(16, p.top, 246, p.top == 130 ? 46 : 40)).hwnd());
+    StartGroup(Add<win::TZRadioButton>(p.first, id++, win::Bounds(24, p.top + 16, 112, 18)).hwnd());
+    Add<win::TZRadioButton>(p.second, id++, win::Bounds(138, p.top + 16, 122, 18));
+  }
+  // Right column: numbering, the scale, automatic saving.
+  StartGroup(Add<win::TZGroupBox>("ZGroupBox4", id++, win::Bounds(278, 30, 256, 44)).hwnd());
+  StartGroup(Add<win::TZRadioButton>("SelNumMax", id++, win::Bounds(286, 48, 122, 18)).hwnd());
+  Add<win::TZRadioButton>("SelNumFree", id++, win::Bounds(410, 48, 122, 18));
+  StartGroup(Add<win::TZLabel>("ZLabel1", id++, win::Bounds(278, 82, 256, 28)).hwnd());
+  scale_ = win::CreateChild(hwnd(), L"COMBOBOX", L"", WS_VISIBLE | WS_TABSTOP | WS_GROUP | CBS_DROPDOWNLIST, kIdScale,
+                            win::Bounds(278, 112, 90, 160), FormFont());
+  for (std::string_view item : store::kScaleItems) {
+    std::wstring text = win::Wide(item);
+    ::SendMessageW(scale_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  ::SetWindowSubclass(scale_, ScaleProc, 1, 0);
+  StartGroup(Add<win::TZCheckBox>("CbAuto", id++, win::Bounds(278, 142, 256, 18)).hwnd());
+  auto_dt_tm_ = win::CreateChild(hwnd(), DATETIMEPICK_CLASSW, L"", WS_VISIBLE | WS_TABSTOP | WS_GROUP | DTS_TIMEFORMAT | DTS_UPDOWN,
+                                 kIdAutoDtTm, win::Bounds(296, 162, 64, 22), FormFont());
+  ::SendMessageW(auto_dt_tm_, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(win::Wide(store::kAutoTimeFormat).c_str()));
+  StartGroup(Add<win::TZLabel>("AutoLb", id++, win::Bounds(366, 166, 168, 16)).hwnd());
+  // Below: the option check boxes, full width.
+  int top = 188;
+  for (const char* name : {"CBNsi", "CBCross", "CBStk", "CbCheckUpInet", "CbHeaderBld", "CbHeaderKp",
+                           "CbRestoreNsiInLS", "CbHintForPos"}) {
+    StartGroup(Add<win::TZCheckBox>(name, id++, win::Bounds(8, top, kWidth - 16, 18)).hwnd());
+    top += kCheckStep;
+  }
+  StartGroup(Add<win::TZMLButton>("ZMLButton1", kIdApply, win::Bounds(kWidth - 8 - 120, 350, 120, 28)).hwnd());
+  ShowModel();
+}
+
+void TNstr::ShowModel() {
+  const auto check = [this](std::string_view name, bool on) { SetChecked(by_name_.at(name), on); };
+  check("RILang", model_.RILang);
+  check("UILang", !model_.RILang);
+  check("RDLang", model_.RDLang);
+  check("UDLang", !model_.RDLang);
+  check("YesScale", model_.YesScale);
+  check("NoScale", !model_.YesScale);
+  check("SelNumFree", model_.SelNumFree);
+  check("SelNumMax", !model_.SelNumFree);
+  check("CBNsi", model_.CBNsi);
+  check("CBCross", model_.CBCross);
+  check("CBStk", model_.CBStk);
+  check("CbAuto", model_.CbAuto);
+  check("CbCheckUpInet", model_.CbCheckUpInet);
+  check("CbHeaderBld", model_.CbHeaderBld);
+  check("CbHeaderKp", model_.CbHeaderKp);
+  check("CbRestoreNsiInLS", model_.CbRestoreNsiInLS);
+  check("CbHintForPos", model_.CbHintForPos);
+  ::SendMessageW(scale_, CB_SETCURSEL, static_cast<WPARAM>(model_.Scale), 0);
+
+  SYSTEMTIME time{};
+  ::GetLocalTime(&time);
+  const int minutes = static_cast<int>(std::lround((model_.AutoDtTm - std::floor(model_.AutoDtTm)) * kMinutesPerDay));
+  time.wHour = static_cast<WORD>(minutes / 60 % 24);
+  time.wMinute = static_cast<WORD>(minutes % 60);
+  time.wSecond = 0;
+  time.wMilliseconds = 0;
+  ::SendMessageW(auto_dt_tm_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+
+  const int zgs = model_.ZGSVisible() ? SW_SHOW : SW_HIDE;
+  for (std::string_view name : {"ZGS", "YesScale", "NoScale"}) ::ShowWindow(by_name_.at(name), zgs);
+  const int auto_shown = model_.AutoVisible() ? SW_SHOW : SW_HIDE;
+  ::ShowWindow(auto_dt_tm_, auto_shown);
+  ::ShowWindow(by_name_.at("AutoLb"), auto_shown);
+}
+
+void TNstr::ReadControls() {
+  const auto checked = [this](std::string_view name) { return IsChecked(by_name_.at(name)); };
+  model_.RILang = checked("RILang");
+  model_.RDLang = checked("RDLang");
+  model_.YesScale = checked("YesScale");
+  model_.SelNumFree = checked("SelNumFree");
+  model_.CBNsi = checked("CBNsi");
+  model_.CBCross = checked("CBCross");
+  model_.CBStk = checked("CBStk");
+  model_.CbAuto = checked("CbAuto");
+  model_.CbCheckUpInet = checked("CbCheckUpInet");
+  model_.CbHeaderBld = checked("CbHeaderBld");
+  model_.CbHeaderKp = checked("CbHeaderKp");
+  model_.CbRestoreNsiInLS = checked("CbRestoreNsiInLS");
+  model_.CbHintForPos = checked("CbHintForPos");
+  model_.PickScale(static_cast<int>(::SendMessageW(scale_, CB_GETCURSEL, 0, 0)));
+  SYSTEMTIME time{};
+  if (::SendMessageW(auto_dt_tm_, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) == GDT_VALID) {
+    model_.AutoDtTm = std::floor(model_.AutoDtTm) + (time.wHour * 60 + time.wMinute) / kMinutesPerDay;
+  }
+}
+
+void TNstr::Run() {
+  ShowModal();
+  ReadControls();
+}
+
+void TNstr::CbAutoClick() {
+  model_.CbAuto = IsChecked(by_name_.at("CbAuto"));
+  model_.CbAutoClick();
+  const int shown = model_.AutoVisible() ? SW_SHOW : SW_HIDE;
+  ::ShowWindow(auto_dt_tm_, shown);
+  ::ShowWindow(by_name_.at("AutoLb"), shown);
+}
+
+void TNstr::OnCommand(int id, int code, HWND control) {
+  if (code != BN_CLICKED) return;
+  if (id == kIdApply) {
+    Close(EModalResult::mr_OK);
+    return;
+  }
+  // CbCheckUpInet shares CbAuto's click handler.
+  if (control == by_name_.at("CbAuto") || control == by_name_.at("CbCheckUpInet")) CbAutoClick();
+}
+
+}  // namespace tlx::appwin
