@@ -19,8 +19,11 @@ bool IsDeviceName(std::string_view name) {
   for (std::string_view device : kDeviceNames) {
     if (base == device) return true;
   }
-  return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) && base[3] >= '1' &&
-         base[3] <= '9';
+  if (!base.starts_with("COM") && !base.starts_with("LPT")) return false;
+  // Windows counts the Latin-1 superscripts one, two and three as digits of a port number.
+  const std::string_view number = std::string_view(base).substr(3);
+  return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\u00B9" ||
+         number == "\u00B2" || number == "\u00B3";
 }
 
 size_t CharacterCount(std::string_view utf8) {

@@ -24,8 +24,8 @@ struct ManifestLine {
 // Why `name` may not be written into an installation folder, or nullopt when it may: empty, longer
 // than 255 characters, not UTF-8, a "\", "/" or ":" (absolute, drive, server and stream forms), a
 // control character (the zero byte included) or one of <>"|?*, "." or "..", a trailing dot or blank,
-// or a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with any extension, letter
-// case aside).
+// or a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, COM and LPT with a superscript 1-3, CONIN$,
+// CONOUT$, with any extension, letter case aside).
 std::optional<std::string> InstallNameProblem(std::string_view name);
 
 // Parses a trimmed, non-empty line. Checks the numbers' digits, the logical number (1..99), the

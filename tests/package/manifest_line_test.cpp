@@ -46,7 +46,7 @@ TEST(ManifestLine, ParsesNumbersNameAndTag) {
 
 TEST(ManifestLine, TheWriterRefusesWhatTheInstallerRefuses) {
   const char* refused[] = {"..", ".", "..\\x", "C:x", "a/b", "x:y", "NUL", "nul.txt", "COM1", "lpt9.a", "CONIN$",
-                           "name.", "name ", "a<b", "a|b", "a?b", "a\"b"};
+                           "COM\u00B9", "lpt\u00B3.txt", "name.", "name ", "a<b", "a|b", "a?b", "a\"b"};
   for (const char* name : refused) {
     EXPECT_TRUE(InstallNameProblem(name)) << name;
     EXPECT_THROW(FormatManifestLine({1, 1, name, {}}, 0), messages::ZError) << name;
