@@ -69,9 +69,20 @@ const tlx::test::TempDrive& Drive() {
   return drive;
 }
 
+// The volume set makes the distribution folder current; libFuzzer's paths are relative to the
+// folder it started in.
+class KeepCurrentFolder {
+ public:
+  ~KeepCurrentFolder() { std::filesystem::current_path(folder_); }
+
+ private:
+  std::filesystem::path folder_ = std::filesystem::current_path();
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const KeepCurrentFolder keep;
   const tlx::test::TempDrive& drive = Drive();
   std::ofstream(drive.NativePath("Setup\\kssum"), std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

@@ -61,7 +61,8 @@ VolumeSet::VolumeSet(VolumeProgress& progress, const std::string& program_folder
 VolumeSet::~VolumeSet() = default;
 
 void VolumeSet::ResetVolumeProgress() {
-  tens_max_ = std::max(ranges_[2].last / 10, 0);
+  // An empty group's numbers are no volume numbers: whatever they are, the bar has nothing to count.
+  tens_max_ = ranges_[2].empty() ? 0 : ranges_[2].last / 10;
   tens_ = 0;
   unit_count_ = 0;
   progress_.ResetVolumeBars(tens_max_);

@@ -63,7 +63,8 @@ class VolumeSet {
 
   const VolumeRange& Range(int group) const { return ranges_[group]; }
 
-  // Before the first group: the tens bar runs to (last number of group 2) div 10, all counters at 0.
+  // Before the first group: the tens bar runs to (last number of group 2) div 10, or 0 when group 2
+  // is empty; all counters at 0.
   void ResetVolumeProgress();
 
   // Checks the volumes of `group` (0..2) in number order, each against the table's next record: a

@@ -179,6 +179,24 @@ TEST_F(VolumeSetTest, CountersRollOverAfterTheTenthVolume) {
   EXPECT_EQ(set.UnitCount(), 5);
 }
 
+TEST_F(VolumeSetTest, TensBarRunsToTheLastVolumeOfGroupTwo) {
+  const struct {
+    Range last_group;
+    int tens_max;
+  } cases[] = {
+      {{18, 25}, 2},
+      {{0, -1}, 0},
+      {{0x342D261F, 0x49EB3B}, 0},  // empty: its numbers say nothing, however large
+      {{1000, 999}, 0},
+  };
+  for (const auto& c : cases) {
+    WriteDistribution({Range{1, 2}, Range{5, 4}, c.last_group}, {});
+    VolumeSet set(bars_, drive_.root());
+    set.ResetVolumeProgress();
+    EXPECT_EQ(bars_.tens_max, c.tens_max) << c.last_group.first << ".." << c.last_group.last;
+  }
+}
+
 TEST_F(VolumeSetTest, PackedVolumesVerifyAndUnpack) {
   // A distribution made the way the distribution tool makes it: each volume packed by PackFile.
   const std::map<int, Bytes> contents = {{0, test::TextSample(70000, 1)}, {1, test::BranchSample(30000)},
