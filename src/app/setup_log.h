@@ -1,6 +1,6 @@
-// The log of an unattended run: one line per step, volume, message and error, each with the local
-// date and time. Lines go to the log file (when one is named) and to an optional echo (the console
-// of a silent run).
+// The log of an unattended run: one line per step, volume, file written, message and error, each
+// with the local date and time. Lines go to the log file (when one is named) and to an optional echo
+// (the console of a silent run).
 #pragma once
 #include <functional>
 #include <string>

@@ -45,6 +45,9 @@ class LoggedInstallView : public package::InstallView {
   void ShowVolumeBars(const std::string& volume, int, int) override { log_.Line("volume", volume); }
   void ShowProgressPanel() override { log_.Line("step", "installing the files"); }
   void ShowFileBar(int, int) override {}
+  void FileWritten(const std::string& path, uint64_t size) override {
+    log_.Line("file", path + " (" + std::to_string(size) + " bytes)");
+  }
   void ShowErrorList(const std::vector<std::string>& lines) override {
     errors = kErrorListTitle;
     for (const std::string& line : lines) {

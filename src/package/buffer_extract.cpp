@@ -47,22 +47,28 @@ std::vector<ManifestLine> ReadManifest(store::WFile& buffer, int group) {
 }
 
 void ExtractBufferFile(store::WFile& buffer, uint32_t logical, const ExtractTarget& target,
-                       const std::vector<ManifestLine>& manifest, store::WRec& record) {
+                       const std::vector<ManifestLine>& manifest, store::WRec& record,
+                       const FileWrittenFn& written) {
   buffer.OpenLogical(logical);
   bool more = buffer.ReadRecord(record);  // the first record carries no file data
   for (const ManifestLine& line : manifest) {
     if (line.logical != logical) continue;
     const bool selected = !line.variant || *line.variant == target.variant;
     std::optional<store::SFile> out;
+    std::string path;
+    uint64_t size = 0;
     if (selected) {
-      const std::string path = ManifestTargetPath(target.install_dir, target.group, line);
+      path = ManifestTargetPath(target.install_dir, target.group, line);
       RequireNoLinksBelow(target.install_dir, path);
       out.emplace(path, store::kSFileCreateAsk);
     }
     while (more && (more = buffer.ReadRecord(record)) && record.type != kEndOfStoredFile) {
-      if (record.type == kFileData && out) out->Write(record.data(), record.length);
+      if (record.type == kFileData && out) size += out->Write(record.data(), record.length);
     }
-    if (out) out->Close();
+    if (out) {
+      out->Close();
+      if (written) written(path, size);
+    }
   }
 }
 

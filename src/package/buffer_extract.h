@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "package/file_written.h"
 #include "package/manifest_line.h"
 
 namespace tlx::store {
@@ -32,8 +33,10 @@ std::vector<ManifestLine> ReadManifest(store::WFile& buffer, int group);
 // Writes out the manifest entries of logical file `logical` of `buffer` into their folders below
 // target.install_dir (an existing file is replaced only when the user agrees). `record` is the
 // caller's record buffer. Raises the file layer's errors (a missing target folder among them), and
-// the ZError of RequireNoLinksBelow when a target runs through a link.
+// the ZError of RequireNoLinksBelow when a target runs through a link. `written` hears of each file
+// once it is closed.
 void ExtractBufferFile(store::WFile& buffer, uint32_t logical, const ExtractTarget& target,
-                       const std::vector<ManifestLine>& manifest, store::WRec& record);
+                       const std::vector<ManifestLine>& manifest, store::WRec& record,
+                       const FileWrittenFn& written = {});
 
 }  // namespace tlx::package

@@ -3,16 +3,19 @@
 #include "package/folder_tables.h"
 #include "package/link_guard.h"
 #include "platform/fs.h"
+#include "store/sfile.h"
 #include "store/wfile.h"
 
 namespace tlx::package {
 
 namespace {
 
-void CopyInside(const std::string& install_dir, const std::string& from, const std::string& to) {
+void CopyInside(const std::string& install_dir, const std::string& from, const std::string& to,
+                const FileWrittenFn& written) {
   RequireNoLinksBelow(install_dir, from);
   RequireNoLinksBelow(install_dir, to);
   store::CopyFile(from, to);
+  if (written) written(to, static_cast<uint64_t>(store::SFile(to, store::kSFileRead).Size()));
 }
 
 }  // namespace
@@ -28,21 +31,21 @@ void CreateFolderTree(const std::string& install_dir, int variant) {
   }
 }
 
-void CopyReferenceFiles(const std::string& install_dir) {
+void CopyReferenceFiles(const std::string& install_dir, const FileWrittenFn& written) {
   for (size_t language = 0; language < kLanguageFolders.size(); ++language) {
     const std::string base = install_dir + std::string(kLanguageFolders[language]);
     const std::string etalon = base + std::string(kLanguageSubfolders[kReferenceFolder - 1]);
     const std::string databases = base + std::string(kLanguageSubfolders[kDatabaseFolder - 1]);
     const ReferenceCopies& copies = kReferenceCopies[language];
     for (std::string_view name : copies.databases) {
-      CopyInside(install_dir, databases + std::string(name), etalon + std::string(name));
+      CopyInside(install_dir, databases + std::string(name), etalon + std::string(name), written);
     }
     const std::string user_files = base + std::string(kLanguageSubfolders[kUserFileFolder - 1]);
-    CopyInside(install_dir, user_files + std::string(copies.user_file), etalon + std::string(copies.user_file));
+    CopyInside(install_dir, user_files + std::string(copies.user_file), etalon + std::string(copies.user_file), written);
     if (language != kRussianLanguage) continue;
     const std::string config = install_dir + std::string(kCommonFolders[kConfigFolder - 1]);
     for (std::string_view name : kReferenceConfigFiles) {
-      CopyInside(install_dir, config + std::string(name), etalon + std::string(name));
+      CopyInside(install_dir, config + std::string(name), etalon + std::string(name), written);
     }
   }
 }

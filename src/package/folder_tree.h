@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+#include "package/file_written.h"
+
 namespace tlx::package {
 
 // Creates, each with its missing parents, the common folders and then for \Ukr and \Rus the working
@@ -14,7 +16,7 @@ void CreateFolderTree(const std::string& install_dir, int variant);
 // \UserNsi into its \Etalon, and for \Rus also the configuration files of the common \Cfg; copies
 // replace existing files. Raises the file-copy ZError (system text, the two names joined by "=>") on
 // the first failed copy, and the ZError of RequireNoLinksBelow when a source or target path runs
-// through a link.
-void CopyReferenceFiles(const std::string& install_dir);
+// through a link. `written` hears of each copy made.
+void CopyReferenceFiles(const std::string& install_dir, const FileWrittenFn& written = {});
 
 }  // namespace tlx::package

@@ -58,7 +58,7 @@ class Installer {
       return false;
     }
     MeasureTarget(settings_.InstallDir, measure_);
-    CopyReferenceFiles(settings_.InstallDir);
+    CopyReferenceFiles(settings_.InstallDir, written_);
     MeasureTarget(settings_.InstallDir, measure_);
     return true;
   }
@@ -78,7 +78,7 @@ class Installer {
       for (uint32_t logical = 1; logical < buffer.LogicalCount(); ++logical) {
         if (buffer.LogicalLength(logical) == store::EmptyLogicalSize) continue;
         view_.ShowFileBar(++file_bar_, kFileBarMax);
-        ExtractBufferFile(buffer, logical, target, manifest, record_);
+        ExtractBufferFile(buffer, logical, target, manifest, record_, written_);
       }
       buffer.Close();
     }
@@ -113,6 +113,7 @@ class Installer {
   std::optional<VolumeSet> volumes_;
   store::WRec record_;
   int file_bar_ = 0;
+  const FileWrittenFn written_ = [this](const std::string& path, uint64_t size) { view_.FileWritten(path, size); };
 };
 
 }  // namespace

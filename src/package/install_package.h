@@ -4,6 +4,7 @@
 // the error list or the reference copies. The GUI and the command-line installer share it and differ
 // only in their InstallView.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ class InstallView : public VolumeProgress {
   // Shows the lines of the missing and damaged volumes (first line selected) until the user closes
   // the list.
   virtual void ShowErrorList(const std::vector<std::string>& lines) = 0;
+  // One file written into the installation folder (extracted or a reference copy), once it is
+  // closed. Windows show nothing of it; the unattended installer logs it.
+  virtual void FileWritten(const std::string& /*path*/, uint64_t /*size*/) {}
 };
 
 // The settings the step works with.
