@@ -74,6 +74,7 @@ void ManifestLineSeeds(const fs::path& folder) {
       {"cyrillic", 2, 2, "0913\xC4\xEE\xE2\xB3\xE4\xED\xE8\xEA.bsu 0"},
       {"parent", 1, 0, "0101..\\x"},        {"device", 0, 0, "0101NUL.txt"},
       {"stream", 0, 0, "0101a:b"},          {"last_folder", 2, 0, "9923a.b -3"},
+      {"port", 1, 0, "0102COM\u00B9.txt"},
   };
   for (const auto& seed : seeds) {
     WriteSeed(folder, seed.name, static_cast<char>(seed.group + 3 * seed.form) + std::string(seed.line));
