@@ -54,13 +54,16 @@ void Panel::SetVisible(bool visible) {
 
 LRESULT Panel::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (ForwardsToParent(message)) return ::SendMessageW(::GetParent(hwnd()), message, wparam, lparam);
-  if (message == WM_ERASEBKGND) {
+  if (message == WM_ERASEBKGND) return 1;  // WM_PAINT paints all of it
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(hwnd(), &ps);
     RECT r;
     ::GetClientRect(hwnd(), &r);
-    HDC dc = reinterpret_cast<HDC>(wparam);
     ::FillRect(dc, &r, brush_.get());
     if (edges_ != 0) ::DrawEdge(dc, &r, edges_, BF_RECT);
-    return 1;
+    ::EndPaint(hwnd(), &ps);
+    return 0;
   }
   return Default(message, wparam, lparam);
 }
@@ -70,7 +73,7 @@ Form::Form(const wchar_t* title, int width, int height, HWND owner, COLORREF col
     : owner_(owner), colour_(colour), brush_(::CreateSolidBrush(colour)) {
   win::RegisterWindowClass(kFormClass);
   // A popup's size is its client size as long as it has no frame of its own.
-  Create(kFormClass, title, WS_POPUP | WS_CLIPCHILDREN | extra_style, WS_EX_CONTROLPARENT | ex_style,
+  Create(kFormClass, title, WS_POPUP | extra_style, WS_EX_CONTROLPARENT | ex_style,
          win::CentreOnScreen(width, height), owner);
 }
 

@@ -40,9 +40,13 @@ HWND ProgressBar(HWND parent, int id, RECT bounds, DWORD style) {
 }  // namespace
 
 TInsMain::TInsMain(HWND owner)
-    : Form(L"TInsMain", platform::ScreenSize().width, platform::ScreenSize().height, owner, RGB(0, 0, 0)) {
+    : Form(L"TInsMain", platform::ScreenSize().width, platform::ScreenSize().height, owner, RGB(0, 0, 0),
+           WS_CLIPCHILDREN) {
   DrawRaisedFrame(false);
-  pan_comp_ = std::make_unique<Panel>(hwnd(), win::Bounds(0, 0, app::kPanCompWidth, app::kPanCompHeight), kPanelEdges,
+  const platform::Size screen = platform::ScreenSize();
+  pan_comp_ = std::make_unique<Panel>(hwnd(),
+                                      win::Bounds((screen.width - app::kPanCompWidth) / 2,
+                                                  (screen.height - app::kPanCompHeight) / 2, app::kPanCompWidth, app::kPanCompHeight), kPanelEdges,
                                       ::GetSysColor(COLOR_BTNFACE));
   button1_ = AddButton("Дальше", kIdButton1, win::Bounds(16, 28, 120, 27), pan_comp_->hwnd());
   button2_ = AddButton("Отказ от инсталляциии", kIdButton2,
@@ -76,8 +80,9 @@ void TInsMain::FormShow() {
     return;
   }
   pan_updt_->SetVisible(model_.PanUpdtVisible);
-  ::MoveWindow(pan_comp_->hwnd(), model_.PanCompLeft, model_.PanCompTop, app::kPanCompWidth, app::kPanCompHeight,
-               TRUE);
+  ::SetWindowPos(pan_comp_->hwnd(), nullptr, model_.PanCompLeft, model_.PanCompTop, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::RedrawWindow(pan_comp_->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   ::SetFocus(button1_);
 }
 

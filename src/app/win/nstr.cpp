@@ -29,11 +29,14 @@ LRESULT CALLBACK ScaleProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
 
 constexpr double kMinutesPerDay = 24.0 * 60.0;
 
+// The window's font: a point smaller than the other forms', so the long captions fit its fixed size.
+HFONT NstrFont() { return SharedFont(L"MS Sans Serif", -10); }
+
 }  // namespace
 
 template <typename Control>
 Control& TNstr::Add(std::string_view name, int id, RECT bounds, HWND parent) {
-  auto control = std::make_unique<Control>(parent ? parent : hwnd(), id, bounds, FormFont());
+  auto control = std::make_unique<Control>(parent ? parent : hwnd(), id, bounds, NstrFont());
   const store::SettingsCaption& caption = CaptionOf(name);
   control->CaptionL().SetLRus(std::string(caption.rus));
   control->CaptionL().SetLUkr(std::string(caption.ukr));
@@ -54,7 +57,7 @@ TNstr::TNstr(HWND owner, store::TNstr& model) : Form(L"TNstr", kWidth, kHeight, 
 
   int id = kIdFirst;
   // Left column: the interface, in three groups of two choices.
-  Add<win::TZGroupBox>("ZGroupBox1", id++, win::Bounds(8, 30, 262, 152));
+  Add<win::TZGroupBox>("ZGroupBox1", id++, win::Bounds(6, 30, 270, 152));
   const struct {
     const char* group;
     const char* first;
@@ -64,27 +67,27 @@ TNstr::TNstr(HWND owner, store::TNstr& model) : Form(L"TNstr", kWidth, kHeight, 
                {"ZGroupBox3", "RDLang", "UDLang", 88},
                {"ZGS", "YesScale", "NoScale", 130}};
   for (const auto& p : pairs) {
-    StartGroup(Add<win::TZGroupBox>(p.group, id++, win::Bounds(16, p.top, 246, p.top == 130 ? 46 : 40)).hwnd());
-    StartGroup(Add<win::TZRadioButton>(p.first, id++, win::Bounds(24, p.top + 16, 112, 18)).hwnd());
-    Add<win::TZRadioButton>(p.second, id++, win::Bounds(138, p.top + 16, 122, 18));
+    StartGroup(Add<win::TZGroupBox>(p.group, id++, win::Bounds(12, p.top, 258, p.top == 130 ? 46 : 40)).hwnd());
+    StartGroup(Add<win::TZRadioButton>(p.first, id++, win::Bounds(20, p.top + 16, 116, 18)).hwnd());
+    Add<win::TZRadioButton>(p.second, id++, win::Bounds(140, p.top + 16, 124, 18));
   }
   // Right column: numbering, the scale, automatic saving.
-  StartGroup(Add<win::TZGroupBox>("ZGroupBox4", id++, win::Bounds(278, 30, 256, 44)).hwnd());
-  StartGroup(Add<win::TZRadioButton>("SelNumMax", id++, win::Bounds(286, 48, 122, 18)).hwnd());
-  Add<win::TZRadioButton>("SelNumFree", id++, win::Bounds(410, 48, 122, 18));
-  StartGroup(Add<win::TZLabel>("ZLabel1", id++, win::Bounds(278, 82, 256, 28)).hwnd());
+  StartGroup(Add<win::TZGroupBox>("ZGroupBox4", id++, win::Bounds(282, 30, 252, 56)).hwnd());
+  StartGroup(Add<win::TZRadioButton>("SelNumMax", id++, win::Bounds(290, 46, 236, 17)).hwnd());
+  Add<win::TZRadioButton>("SelNumFree", id++, win::Bounds(290, 64, 236, 17));
+  StartGroup(Add<win::TZLabel>("ZLabel1", id++, win::Bounds(282, 90, 252, 28)).hwnd());
   scale_ = win::CreateChild(hwnd(), L"COMBOBOX", L"", WS_VISIBLE | WS_TABSTOP | WS_GROUP | CBS_DROPDOWNLIST, kIdScale,
-                            win::Bounds(278, 112, 90, 160), FormFont());
+                            win::Bounds(282, 116, 90, 160), NstrFont());
   for (std::string_view item : store::kScaleItems) {
     std::wstring text = win::Wide(item);
     ::SendMessageW(scale_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
   ::SetWindowSubclass(scale_, ScaleProc, 1, 0);
-  StartGroup(Add<win::TZCheckBox>("CbAuto", id++, win::Bounds(278, 142, 256, 18)).hwnd());
+  StartGroup(Add<win::TZCheckBox>("CbAuto", id++, win::Bounds(282, 142, 252, 18)).hwnd());
   auto_dt_tm_ = win::CreateChild(hwnd(), DATETIMEPICK_CLASSW, L"", WS_VISIBLE | WS_TABSTOP | WS_GROUP | DTS_TIMEFORMAT | DTS_UPDOWN,
-                                 kIdAutoDtTm, win::Bounds(296, 162, 64, 22), FormFont());
+                                 kIdAutoDtTm, win::Bounds(300, 162, 64, 22), NstrFont());
   ::SendMessageW(auto_dt_tm_, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(win::Wide(store::kAutoTimeFormat).c_str()));
-  StartGroup(Add<win::TZLabel>("AutoLb", id++, win::Bounds(366, 166, 168, 16)).hwnd());
+  StartGroup(Add<win::TZLabel>("AutoLb", id++, win::Bounds(368, 166, 168, 16)).hwnd());
   // Below: the option check boxes, full width.
   int top = 188;
   for (const char* name : {"CBNsi", "CBCross", "CBStk", "CbCheckUpInet", "CbHeaderBld", "CbHeaderKp",

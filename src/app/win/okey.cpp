@@ -18,7 +18,7 @@ TOKEY::TOKEY(HWND owner) : Form(L"TOKEY", kWidth, kHeight, owner) {
   messages::TZTextModel& text = z_text1_->model();
   text.border = true;
   for (int i : {1, 2}) {
-    text.TextR(i) = std::string(kFinishFormat) + (i == 1 ? kFinishText1 : kFinishText2);
+    text.TextR(i) = i == 1 ? std::string(kFinishFormat) + kFinishText1 : kFinishText2;
     text.TextU(i) = text.TextR(i);
     text.SetHor(i, 1);
   }

@@ -12,7 +12,8 @@ namespace tlx::appwin {
 inline constexpr char kFinishFormat[] = "\x01" "FЖДFF0000" "\x01";
 inline constexpr char kFinishText1[] = "Установка программного комплекса ТЛК 5   завершена.";
 inline constexpr char kFinishText2[] =
-    "# #Желаем Вам успешной работы  !  !  !# #Обновления и новости комплекса - на сайте www.tlk5-soft.com.ua";
+    "# #" "\x01" "FЖДFF0000" "\x01" "Желаем Вам успешной работы  !  !  !# #"
+    "Обновления и новости комплекса - на сайте www.tlk5-soft.com.ua";
 
 class TOKEY : public Form {
  public:

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Cancelling setup.exe at the install-directory step leaves the disk untouched: no installation
+# folder, no shortcut, the distribution as it was.
+set -uo pipefail
+source "$(dirname "$0")/e2e_lib.sh"
+source "$(dirname "$0")/setup_lib.sh"
+e2e_init setup_cancel
+setup_dist
+before=$(cd "$SETUP_DIST" && find . -type f -exec md5sum {} + | sort)
+setup_start_to_folder_step
+e2e_driver click --title TInsDir --text "Отказ от инсталляциии" || e2e_fail "cannot cancel the folder step"
+e2e_wait_exit "$setup_pid" 30
+[ "$e2e_status" = 0 ] || e2e_fail "setup.exe ended with $e2e_status"
+
+[ ! -e "$WINEPREFIX/drive_c/tlx5_320" ] || e2e_fail "the installation folder was made"
+desktop=$(setup_desktop)
+[ -z "$(ls -A "$desktop" 2>/dev/null)" ] || e2e_fail "the desktop is not empty: $(ls "$desktop")"
+after=$(cd "$SETUP_DIST" && find . -type f -exec md5sum {} + | sort)
+[ "$before" = "$after" ] || e2e_fail "the distribution folder changed"
+e2e_log "passed"
