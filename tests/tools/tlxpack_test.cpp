@@ -14,6 +14,7 @@
 #include "platform/text.h"
 #include "support/files.h"
 #include "support/temp_drive.h"
+#include "tools/install_expectation.h"
 #include "tools/mksample/sample_payload.h"
 #include "tools/tlxpack/build.h"
 #include "tools/tlxpack/error_text.h"
@@ -25,69 +26,13 @@ namespace tlx::tlxpack {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ExpectedInstall;
+using test::FsPath;
+using test::Part;
 using test::ReadNativeFile;
+using test::Rules;
+using test::TreeFiles;
 using test::WriteNativeFile;
-
-fs::path FsPath(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.generic_u8string();
-  return std::string(text.begin(), text.end());
-}
-std::string Upper(const std::string& text) { return platform::UpperUtf8(text); }
-// A table entry ("\\Rus", "\\1.bsr") as a path part behind "/".
-std::string Part(std::string_view entry) { return "/" + std::string(entry.substr(1)); }
-
-// Every file below `root`: upper-cased relative path ("/" between parts) -> bytes.
-std::map<std::string, std::string> TreeFiles(const std::string& root) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(FsPath(root))) {
-    if (entry.is_regular_file()) {
-      files[Upper(Utf8(fs::relative(entry.path(), FsPath(root))))] = ReadNativeFile(Utf8(entry.path()));
-    }
-  }
-  return files;
-}
-
-// What the description of a payload says, as the expectation needs it.
-struct Rules {
-  std::map<std::string, std::array<std::string, 2>> alternatives;  // target -> sources (payload paths)
-  std::set<std::string> variant_one;                              // payload paths of variant 1 only
-};
-
-// The installed tree a payload must give for `variant` (upper-cased relative paths -> bytes): every
-// payload file at its own path except the description, the alternatives' sources, files of the
-// other variant and LPD in variant 0; the alternatives' targets; and the reference copies.
-std::map<std::string, std::string> ExpectedInstall(const std::string& payload, int variant, const Rules& rules) {
-  std::map<std::string, std::string> expected;
-  std::set<std::string> sources;
-  for (const auto& [target, pair] : rules.alternatives) {
-    sources.insert(Upper(pair[0]));
-    sources.insert(Upper(pair[1]));
-    expected[Upper(target)] = ReadNativeFile(payload + "/" + pair[variant]);
-  }
-  std::set<std::string> variant_one;
-  for (const std::string& path : rules.variant_one) variant_one.insert(Upper(path));
-  for (const auto& [path, bytes] : TreeFiles(payload)) {
-    const bool lpd = path.find("/LPD/") != std::string::npos;
-    if (path == "TLXPACK.TOML" || sources.contains(path) || (variant == 0 && (lpd || variant_one.contains(path)))) {
-      continue;
-    }
-    expected[path] = bytes;
-  }
-  for (size_t lang = 0; lang < package::kLanguageFolders.size(); ++lang) {
-    const std::string root = Upper(std::string(package::kLanguageFolders[lang].substr(1)));
-    const auto& copies = package::kReferenceCopies[lang];
-    for (std::string_view db : copies.databases) {
-      expected[root + "/ETALON" + Upper(Part(db))] = expected.at(root + "/LBN" + Upper(Part(db)));
-    }
-    expected[root + "/ETALON" + Upper(Part(copies.user_file))] =
-        expected.at(root + "/USERNSI" + Upper(Part(copies.user_file)));
-  }
-  for (std::string_view cfg : package::kReferenceConfigFiles) {
-    expected["RUS/ETALON" + Upper(Part(cfg))] = expected.at("CFG" + Upper(Part(cfg)));
-  }
-  return expected;
-}
 
 // Writes the sources of the reference copies, the least a payload must hold.
 void WriteMinimalPayload(const std::string& payload) {
@@ -154,10 +99,7 @@ TEST_F(TlxpackTest, SampleDistributionInstallsThePayloadInBothVariants) {
   EXPECT_TRUE(inspection.problems.empty()) << VerifyReport(inspection, "dist");
   EXPECT_EQ(inspection.volumes, result.volumes);
 
-  Rules rules;
-  rules.alternatives["Doc/readme.txt"] = {"Doc/readme.two.txt", "Doc/readme.three.txt"};
-  rules.variant_one.insert("Doc/components3.txt");
-  ExpectInstallsPayload("dist", rules);
+  ExpectInstallsPayload("dist", test::SampleRules());
 
   // The measured requirement is at least the larger installed tree.
   uint64_t largest = 0;

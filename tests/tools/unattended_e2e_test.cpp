@@ -1,0 +1,327 @@
+// The unattended installer end to end, in process: the sample payload built into a distribution on
+// drive d:, installed by RunCommandLine into drive c: as setup.exe /VERYSILENT would, and checked file
+// by file against the payload, with Cfg.tlx from the answer file, the desktop shortcut, the log and
+// the exit code of each way a run can end.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "app/unattended.h"
+#include "messages/recording_sink.h"
+#include "platform/config.h"
+#include "platform/fs.h"
+#include "platform/shell.h"
+#include "platform/text.h"
+#include "store/config_record.h"
+#include "support/files.h"
+#include "support/temp_drive.h"
+#include "tools/install_expectation.h"
+#include "tools/mksample/sample_payload.h"
+#include "tools/tlxpack/build.h"
+
+namespace tlx::app {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadNativeFile;
+using test::WriteNativeFile;
+
+constexpr char kInstallDir[] = "c:\\tlx5_320";
+constexpr char kDesktop[] = "c:\\Desktop";
+
+uint32_t U32(const std::string& bytes, size_t offset) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes.at(offset + i));
+  return value;
+}
+
+// The installed Cfg.tlx with the fields that hold moments blanked: the moment of the settings step
+// and the file times of the two installed user reference files.
+std::string WithoutMoments(std::string cfg) {
+  for (size_t i = 0; i < 8; ++i) {
+    cfg.at(store::cfg::kSettingsMoment + i) = 0;
+    cfg.at(store::cfg::kNsiFileTime + i) = 0;
+  }
+  return cfg;
+}
+
+// The lines of a log file.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+class UnattendedE2eTest : public ::testing::Test {
+ public:
+  UnattendedE2eTest() : saved_cwd_(fs::current_path()), saved_config_(platform::CurrentConfig()) {
+    mksample::WriteSamplePayload(dist_drive_.Path("payload"), "");
+    tlxpack::BuildOptions options;
+    options.payload = dist_drive_.Path("payload");
+    options.destination = dist_drive_.Path("dist");
+    options.volume_size = 64 << 10;  // as the sample distribution: several volumes per group
+    options.jobs = 2;
+    tlxpack::BuildDistribution(options);
+
+    fs::create_directories(target_.NativePath("Desktop"));
+    platform::PlatformConfig config = platform::CurrentConfig();
+    config.desktop_folder = kDesktop;
+    config.os_version = platform::DefaultOSVersion();
+    platform::Configure(config);
+    platform::SetCurrentFolder(dist_drive_.Path("dist"));
+  }
+  ~UnattendedE2eTest() override {
+    fs::current_path(saved_cwd_);
+    platform::PlatformConfig config = platform::CurrentConfig();
+    config.desktop_folder = saved_config_.desktop_folder;
+    config.os_version = saved_config_.os_version;
+    platform::Configure(config);
+  }
+
+  int Run(std::vector<std::string> args) {
+    out.clear();
+    err.clear();
+    return RunCommandLine(args, false, nullptr, [this](const std::string& t) { out += t; },
+                          [this](const std::string& t) { err += t; });
+  }
+
+  std::string Payload() const { return dist_drive_.NativePath("payload"); }
+  std::string Setup(const std::string& name) const { return dist_drive_.NativePath("dist/Setup/" + name); }
+  std::string Installed(const std::string& relative) const { return target_.NativePath("tlx5_320/" + relative); }
+
+  // The links on the desktop: file name -> link.
+  std::map<std::string, std::optional<platform::ShellLink>> DesktopLinks() const {
+    std::map<std::string, std::optional<platform::ShellLink>> links;
+    for (const auto& entry : fs::directory_iterator(target_.NativePath("Desktop"))) {
+      const std::string name = test::Utf8(entry.path().filename());
+      if (platform::UpperUtf8(name).ends_with(".LNK")) links[name] = platform::ReadShellLink(kDesktop + ("\\" + name));
+    }
+    return links;
+  }
+
+  // Every installed file except Cfg.tlx (rewritten by the settings step) matches the payload's
+  // installation for `variant`, and nothing else is there.
+  void ExpectPayloadInstalled(int variant) const {
+    std::map<std::string, std::string> expected = test::ExpectedInstall(Payload(), variant, test::SampleRules());
+    std::map<std::string, std::string> installed = test::TreeFiles(target_.NativePath("tlx5_320"));
+    ASSERT_TRUE(expected.contains("CFG/CFG.TLX"));
+    EXPECT_EQ(installed["CFG/CFG.TLX"].size(), store::kSettingsFileSize);
+    expected.erase("CFG/CFG.TLX");
+    installed.erase("CFG/CFG.TLX");
+    for (const auto& [path, bytes] : expected) {
+      auto it = installed.find(path);
+      if (it == installed.end()) {
+        ADD_FAILURE() << path << " not installed";
+      } else {
+        EXPECT_TRUE(it->second == bytes) << path << " differs from the payload";
+      }
+    }
+    for (const auto& [path, bytes] : installed) EXPECT_TRUE(expected.contains(path)) << path << " installed too";
+  }
+
+  test::TempDrive target_{'c'};
+  test::TempDrive dist_drive_{'d'};
+  test::SinkScope scope_;
+  std::string out, err;
+
+ private:
+  fs::path saved_cwd_;
+  platform::PlatformConfig saved_config_;
+};
+
+TEST_F(UnattendedE2eTest, InstallsWithTheAnswerFileShortcutAndLog) {
+  WriteNativeFile(target_.NativePath("a.ini"),
+                  "[Settings]\nRILang=1\nRDLang=1\nYesScale=0\nSelNumFree=1\nCBNsi=0\nCbAuto=1\nAutoTime=01:30\n"
+                  "CbHintForPos=1\nScale=4\n");
+  ASSERT_EQ(Run({"/VERYSILENT", "/DIR=c:\\tlx5_320", "/LOADINF=c:\\a.ini", "/LOG=c:\\setup.log"}), 0) << err;
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(err, "");
+  ExpectPayloadInstalled(1);
+
+  // Cfg.tlx: the shipped file's first 1407 bytes with the answers, the variant and the fixed values.
+  const std::string shipped = ReadNativeFile(Payload() + "/Cfg/Cfg.tlx");
+  const std::string cfg = ReadNativeFile(Installed("Cfg/Cfg.tlx"));
+  ASSERT_EQ(cfg.size(), store::kSettingsFileSize);
+  const uint32_t untouched = U32(shipped, store::cfg::kOptionBits) & ~store::opt::kAllSettingsBits;
+  EXPECT_EQ(U32(cfg, store::cfg::kOptionBits),
+            untouched | store::opt::kAutoSave | store::opt::kFirstFreeNumber | store::opt::kPositionHints);
+  EXPECT_EQ(cfg[store::cfg::kDocLanguage], store::kLangRussian);
+  EXPECT_EQ(cfg[store::cfg::kInterfaceLanguage], store::kLangRussian);
+  EXPECT_EQ(U32(cfg, store::cfg::kAutoSavePeriodMs), 90u * 60000u);
+  double auto_time = 0;
+  std::memcpy(&auto_time, cfg.data() + store::cfg::kAutoSaveTime, sizeof auto_time);
+  EXPECT_DOUBLE_EQ(auto_time, 90.0 / 1440);
+  EXPECT_EQ(cfg[store::cfg::kInstallKind], 1);
+  EXPECT_NE(U32(cfg, store::cfg::kNsiWordSum), 0u);
+  EXPECT_NE(U32(cfg, store::cfg::kNsiWordSum + 4), 0u);
+  EXPECT_EQ(U32(cfg, store::cfg::kDefaultScale), 4u);
+  EXPECT_EQ(U32(cfg, store::cfg::kFixed197), 31u);
+  EXPECT_EQ(U32(cfg, store::cfg::kFixed250), 5u);
+  // Everything else, the version text and the 32-byte tail among it, as shipped.
+  const std::set<size_t> written_fields = {0,   22,  23,  24,  28,  50,  116, 117, 121, 125,
+                                           129, 133, 137, 159, 197, 250};
+  for (size_t offset = 0; offset < cfg.size(); ++offset) {
+    auto field = written_fields.upper_bound(offset);
+    const size_t start = *std::prev(field);
+    const size_t width = start == 22 || start == 23 || start == 116 ? 1 : start == 28 || start == 50 ? 8 : 4;
+    if (offset < start + width) continue;
+    EXPECT_EQ(cfg[offset], shipped[offset]) << "byte " << offset;
+  }
+
+  // One desktop shortcut, to the installed tlx.exe.
+  const auto links = DesktopLinks();
+  ASSERT_EQ(links.size(), 1u);
+  ASSERT_TRUE(links.begin()->second) << links.begin()->first << " is not a readable link";
+  EXPECT_EQ(platform::UpperUtf8(links.begin()->second->target), "C:\\TLX5_320\\EXE\\TLX.EXE");
+  EXPECT_EQ(platform::UpperUtf8(links.begin()->first), "ТЛК5_320.LNK");
+
+  // The log: every line stamped; the steps in order, every volume, every file written with its size.
+  const std::regex stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d (step|volume|file|message|error): .+)");
+  std::vector<std::string> steps;
+  std::set<std::string> volumes;
+  std::map<std::string, uint64_t> files;
+  const std::regex file_line(R"(c:\\tlx5_320\\(.+) \((\d+) bytes\))");
+  for (const std::string& line : Lines(ReadNativeFile(target_.NativePath("setup.log")))) {
+    ASSERT_TRUE(std::regex_match(line, stamped)) << line;
+    const std::string kind = line.substr(20, line.find(':', 20) - 20);
+    const std::string text = line.substr(line.find(": ", 20) + 2);
+    std::smatch match;
+    if (kind == "step") {
+      steps.push_back(text.substr(0, text.find_first_of(" ;")));
+    } else if (kind == "volume") {
+      volumes.insert(text.substr(text.find_last_of('\\') + 1));
+    } else if (kind == "file" && std::regex_match(text, match, file_line)) {
+      std::string key = match[1];
+      std::replace(key.begin(), key.end(), '\\', '/');
+      files[platform::UpperUtf8(key)] = std::stoull(match[2]);
+    } else {
+      ADD_FAILURE() << "unexpected line " << line;
+    }
+  }
+  EXPECT_EQ(steps, (std::vector<std::string>{"unattended", "start", "variant", "folder", "emptying", "installing",
+                                             "installing", "settings", "desktop", "finished", "installed"}));
+  for (const auto& entry : fs::directory_iterator(dist_drive_.NativePath("dist/Setup"))) {
+    const std::string name = test::Utf8(entry.path().filename());
+    if (name != "kssum") {
+      EXPECT_TRUE(volumes.contains(name)) << name << " not logged";
+    }
+  }
+  const std::map<std::string, std::string> installed = test::TreeFiles(target_.NativePath("tlx5_320"));
+  for (const auto& [path, bytes] : installed) {
+    if (path == "CFG/CFG.TLX") continue;  // logged as extracted, rewritten afterwards
+    auto it = files.find(path);
+    if (it == files.end()) {
+      ADD_FAILURE() << path << " not logged";
+    } else {
+      EXPECT_EQ(it->second, bytes.size()) << path;
+    }
+  }
+  EXPECT_EQ(files.size(), installed.size());
+}
+
+TEST_F(UnattendedE2eTest, SavedAnswersReplayTheSameConfiguration) {
+  WriteNativeFile(target_.NativePath("a.ini"),
+                  "[Setup]\nVariant=0\nShortcut=Сметы\n[Settings]\nRILang=1\nCbAuto=0\nCBStk=1\nCbHeaderKp=1\n"
+                  "Scale=0\n");
+  ASSERT_EQ(Run({"/VERYSILENT", "/DIR=c:\\first", "/LOADINF=c:\\a.ini", "/SAVEINF=c:\\b.ini"}), 0) << err;
+  ASSERT_EQ(Run({"/VERYSILENT", "/DIR=c:\\second", "/LOADINF=c:\\b.ini"}), 0) << err;
+  const std::string first = ReadNativeFile(target_.NativePath("first/Cfg/Cfg.tlx"));
+  const std::string second = ReadNativeFile(target_.NativePath("second/Cfg/Cfg.tlx"));
+  ASSERT_EQ(first.size(), store::kSettingsFileSize);
+  EXPECT_EQ(first[store::cfg::kInstallKind], 0);
+  EXPECT_EQ(U32(first, store::cfg::kOptionBits) & store::opt::kAllSettingsBits,
+            store::opt::kScaling | store::opt::kDbnToDstu | store::opt::kHeadersKp);
+  EXPECT_TRUE(WithoutMoments(first) == WithoutMoments(second));
+  // The replayed run took the saved shortcut name too; the second link gets a free name.
+  std::set<std::string> names;
+  for (const auto& [name, link] : DesktopLinks()) names.insert(platform::UpperUtf8(name));
+  EXPECT_EQ(names, (std::set<std::string>{"СМЕТЫ.LNK", "СМЕТЫ(1).LNK"}));
+}
+
+// A way a run ends: what is done to the distribution or the target first, the switches, the exit
+// code, whether the payload is installed (for which variant) with a desktop link, and what else
+// must hold afterwards.
+class UnattendedEndTest;
+struct EndCase {
+  const char* label;
+  std::function<void(UnattendedEndTest&)> prepare;
+  std::vector<std::string> switches;
+  int code;
+  bool installed;
+  bool link;
+  int variant;
+  std::function<void(UnattendedEndTest&)> check;
+};
+
+class UnattendedEndTest : public UnattendedE2eTest, public ::testing::WithParamInterface<EndCase> {
+ public:
+  // Flips a byte in the middle of the second volume.
+  void DamageVolume() {
+    std::string bytes = ReadNativeFile(Setup("TlxStp5_320.002"));
+    ASSERT_FALSE(bytes.empty());
+    bytes[bytes.size() / 2] ^= 0x01;
+    WriteNativeFile(Setup("TlxStp5_320.002"), bytes);
+  }
+  void MakeInstallDir() { WriteNativeFile(Installed("keep.txt"), "mine"); }
+  void RemoveSetupConfiguration() { fs::remove(dist_drive_.NativePath("dist/TlxSetup_5_320.cfg")); }
+
+  // The installation folder holds exactly these files (upper-cased relative paths).
+  void ExpectInstallDirHolds(const std::set<std::string>& paths) {
+    std::set<std::string> found;
+    if (fs::exists(target_.NativePath("tlx5_320"))) {
+      for (const auto& [path, bytes] : test::TreeFiles(target_.NativePath("tlx5_320"))) found.insert(path);
+    }
+    EXPECT_EQ(found, paths);
+  }
+  bool InstallDirExists() const { return fs::exists(target_.NativePath("tlx5_320")); }
+  std::string Log() const { return ReadNativeFile(target_.NativePath("setup.log")); }
+  const std::string& Err() const { return err; }
+};
+
+TEST_P(UnattendedEndTest, ExitCodeAndWhatIsLeft) {
+  const EndCase& c = GetParam();
+  if (c.prepare) c.prepare(*this);
+  std::vector<std::string> args = {"/VERYSILENT", std::string("/DIR=") + kInstallDir, "/LOG=c:\\setup.log"};
+  args.insert(args.end(), c.switches.begin(), c.switches.end());
+  EXPECT_EQ(Run(args), c.code) << err;
+  EXPECT_EQ(err.empty(), c.code == 0) << err;
+  if (c.code != 0) {
+    EXPECT_NE(Log().find("error: exit code " + std::to_string(c.code) + ": "), std::string::npos) << Log();
+  }
+  if (c.installed) ExpectPayloadInstalled(c.variant);
+  EXPECT_EQ(DesktopLinks().size(), c.link ? 1u : 0u);
+  if (c.check) c.check(*this);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, UnattendedEndTest,
+    ::testing::Values(
+        EndCase{"TwoComponentsWithoutShortcut", nullptr, {"/VARIANT=0", "/NOSHORTCUT"}, 0, true, false, 0,
+                [](UnattendedEndTest& t) { EXPECT_NE(t.Log().find("step: no desktop shortcut"), std::string::npos); }},
+        EndCase{"ExistingFolderRefused", [](UnattendedEndTest& t) { t.MakeInstallDir(); }, {}, 2, false, false, 1,
+                [](UnattendedEndTest& t) {
+                  t.ExpectInstallDirHolds({"KEEP.TXT"});
+                  EXPECT_EQ(t.Log().find("file: "), std::string::npos);
+                }},
+        EndCase{"DamagedVolumeFails", [](UnattendedEndTest& t) { t.DamageVolume(); }, {}, 4, false, false, 1,
+                [](UnattendedEndTest& t) {
+                  EXPECT_NE(t.Err().find("TlxStp5_320.002"), std::string::npos) << t.Err();
+                  EXPECT_NE(t.Log().find("error: "), std::string::npos);
+                  EXPECT_FALSE(fs::exists(t.Installed("Cfg/Cfg.tlx")));
+                }},
+        EndCase{"NoSetupConfigurationCannotStart", [](UnattendedEndTest& t) { t.RemoveSetupConfiguration(); }, {}, 1,
+                false, false, 1, [](UnattendedEndTest& t) { EXPECT_FALSE(t.InstallDirExists()); }}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace tlx::app
