@@ -8,6 +8,13 @@ e2e_init setup_cancel
 setup_dist
 before=$(cd "$SETUP_DIST" && find . -type f -exec md5sum {} + | sort)
 setup_start_to_folder_step
+# The folder picker opens over the step and its "Отказ" leaves the folder field as it was.
+e2e_driver click --title TInsDir --text "Обзор" || e2e_fail "cannot click Обзор"
+setup_shot TSelDir 05-picker
+e2e_driver texts --title TSelDir | grep -q "	Размер свободного пространства на диске " || e2e_fail "the picker shows no free space"
+e2e_driver click --title TSelDir --text "Отказ" || e2e_fail "cannot leave the picker"
+e2e_driver gone --title TSelDir --timeout 10 || e2e_fail "the picker stays"
+e2e_driver texts --title TInsDir | grep -q "	c:\\\\tlx5_320\$" || e2e_fail "the folder field changed"
 e2e_driver click --title TInsDir --text "Отказ от инсталляциии" || e2e_fail "cannot cancel the folder step"
 e2e_wait_exit "$setup_pid" 30
 [ "$e2e_status" = 0 ] || e2e_fail "setup.exe ended with $e2e_status"
