@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/setup_switches.h"
 #include "app/unattended.h"
 #include "app/win/lc_dg.h"
 #include "app/win/view_prt.h"
@@ -32,11 +31,19 @@ std::vector<std::string> Arguments() {
   return args;
 }
 
+// True when an argument is /VERYSILENT or /SUPPRESSMSGBOXES (in any letter case), also beside a
+// switch that cannot be parsed: such a run never shows a box.
+bool AsksForNoBoxes(const std::vector<std::string>& args) {
+  for (std::string arg : args) {
+    for (char& c : arg) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    if (arg == "/VERYSILENT" || arg == "/SUPPRESSMSGBOXES") return true;
+  }
+  return false;
+}
+
 // The unattended installer; its texts in the toolkit's plain box unless the switches ask for none.
 int RunUnattended(const std::vector<std::string>& args) {
-  std::string error;
-  const auto switches = tlx::app::ParseSwitches(args, false, &error);
-  const bool quiet = switches && (switches->ui == tlx::app::EUiLevel::eui_VerySilent || switches->suppress_msgboxes);
+  const bool quiet = AsksForNoBoxes(args);
   tlx::win::Win32MessageSink sink;
   const auto show = [quiet](const std::string& text) {
     if (!quiet) tlx::win::PlainMessageBox(nullptr, text);
