@@ -17,8 +17,14 @@ e2e_driver settext --title TInsDir --class Edit 'c:\tlx5_320' || e2e_fail "canno
 e2e_driver click --title TInsDir --text "Дальше" || e2e_fail "cannot click Дальше in TInsDir"
 
 setup_shot TNstr 05-settings
+# Russian interface, no automatic saving, the position notes as hints; the rest as the window opens.
+for caption in "Русский язык" "Автоматическое сохранение строек" \
+    "Отображать в экране локальной сметы примечание позиции в виде всплывающей строки"; do
+  e2e_driver click --title TNstr --text "$caption" || e2e_fail "cannot click $caption"
+done
+setup_shot TNstr 06-settings-changed
 setup_click TNstr "Применить"
-setup_shot TOKEY 06-finish
+setup_shot TOKEY 07-finish
 setup_click TOKEY "Выход"
 e2e_wait_exit "$setup_pid" 30
 [ "$e2e_status" = 0 ] || e2e_fail "setup.exe ended with $e2e_status"
@@ -62,15 +68,19 @@ if bad:
 cfg = read(find(installed, 'Cfg/Cfg.tlx'))
 shipped = read(os.path.join(payload, 'Cfg/Cfg.tlx'))
 dword = lambda data, at: struct.unpack_from('<I', data, at)[0]
+options = dword(cfg, 0)
 checks = {
     'size 1407': len(cfg) == 1407,
-    'option bits 0x00040800 set': dword(cfg, 0) & 0x00040800 == 0x00040800,
-    'autosave 600000 ms': dword(cfg, 24) == 600000,
+    'scaling and position notes set': options & 0x20000800 == 0x20000800,
+    'automatic saving and the other options clear': options & 0x02770140 == 0,
+    'option bits outside the window kept': options & ~0x22770940 == dword(shipped, 0) & ~0x22770940,
+    'automatic saving as shipped': cfg[24:36] == shipped[24:36],
+    'interface language Russian': cfg[23] == 1,
+    'document language as shipped': cfg[22] == shipped[22],
     'installation kind 1': cfg[116] == 1,
     'scale index 2': dword(cfg, 159) == 2,
     'value 31 at 197': dword(cfg, 197) == 31,
     'bytes 5 0 0 0 at 250': cfg[250:254] == b'\x05\x00\x00\x00',
-    'languages as shipped': cfg[22:24] == shipped[22:24],
     'text area kept': cfg[1375:1407] == shipped[1375:1407],
 }
 failed = [k for k, ok in checks.items() if not ok]

@@ -29,6 +29,26 @@ LRESULT CALLBACK ScaleProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
 
 constexpr double kMinutesPerDay = 24.0 * 60.0;
 
+// The model's choices by control: the first radio button of each pair and the check boxes.
+constexpr std::pair<std::string_view, bool store::TNstr::*> kChoices[] = {
+    {"RILang", &store::TNstr::RILang},
+    {"RDLang", &store::TNstr::RDLang},
+    {"YesScale", &store::TNstr::YesScale},
+    {"SelNumFree", &store::TNstr::SelNumFree},
+    {"CBNsi", &store::TNstr::CBNsi},
+    {"CBCross", &store::TNstr::CBCross},
+    {"CBStk", &store::TNstr::CBStk},
+    {"CbAuto", &store::TNstr::CbAuto},
+    {"CbCheckUpInet", &store::TNstr::CbCheckUpInet},
+    {"CbHeaderBld", &store::TNstr::CbHeaderBld},
+    {"CbHeaderKp", &store::TNstr::CbHeaderKp},
+    {"CbRestoreNsiInLS", &store::TNstr::CbRestoreNsiInLS},
+    {"CbHintForPos", &store::TNstr::CbHintForPos},
+};
+// The other radio button of each pair, checked exactly when its partner is not.
+constexpr std::pair<std::string_view, std::string_view> kPartners[] = {
+    {"UILang", "RILang"}, {"UDLang", "RDLang"}, {"NoScale", "YesScale"}, {"SelNumMax", "SelNumFree"}};
+
 // The window's font: a point smaller than the other forms', so the long captions fit its fixed size.
 HFONT NstrFont() { return SharedFont(L"MS Sans Serif", -10); }
 
@@ -100,24 +120,8 @@ TNstr::TNstr(HWND owner, store::TNstr& model) : Form(L"TNstr", kWidth, kHeight, 
 }
 
 void TNstr::ShowModel() {
-  const auto check = [this](std::string_view name, bool on) { SetChecked(by_name_.at(name), on); };
-  check("RILang", model_.RILang);
-  check("UILang", !model_.RILang);
-  check("RDLang", model_.RDLang);
-  check("UDLang", !model_.RDLang);
-  check("YesScale", model_.YesScale);
-  check("NoScale", !model_.YesScale);
-  check("SelNumFree", model_.SelNumFree);
-  check("SelNumMax", !model_.SelNumFree);
-  check("CBNsi", model_.CBNsi);
-  check("CBCross", model_.CBCross);
-  check("CBStk", model_.CBStk);
-  check("CbAuto", model_.CbAuto);
-  check("CbCheckUpInet", model_.CbCheckUpInet);
-  check("CbHeaderBld", model_.CbHeaderBld);
-  check("CbHeaderKp", model_.CbHeaderKp);
-  check("CbRestoreNsiInLS", model_.CbRestoreNsiInLS);
-  check("CbHintForPos", model_.CbHintForPos);
+  for (const auto& [name, member] : kChoices) SetChecked(by_name_.at(name), model_.*member);
+  for (const auto& [name, partner] : kPartners) SetChecked(by_name_.at(name), !IsChecked(by_name_.at(partner)));
   ::SendMessageW(scale_, CB_SETCURSEL, static_cast<WPARAM>(model_.Scale), 0);
 
   SYSTEMTIME time{};
@@ -131,26 +135,17 @@ void TNstr::ShowModel() {
 
   const int zgs = model_.ZGSVisible() ? SW_SHOW : SW_HIDE;
   for (std::string_view name : {"ZGS", "YesScale", "NoScale"}) ::ShowWindow(by_name_.at(name), zgs);
-  const int auto_shown = model_.AutoVisible() ? SW_SHOW : SW_HIDE;
-  ::ShowWindow(auto_dt_tm_, auto_shown);
-  ::ShowWindow(by_name_.at("AutoLb"), auto_shown);
+  ShowAutoTime();
+}
+
+void TNstr::ShowAutoTime() {
+  const int shown = model_.AutoVisible() ? SW_SHOW : SW_HIDE;
+  ::ShowWindow(auto_dt_tm_, shown);
+  ::ShowWindow(by_name_.at("AutoLb"), shown);
 }
 
 void TNstr::ReadControls() {
-  const auto checked = [this](std::string_view name) { return IsChecked(by_name_.at(name)); };
-  model_.RILang = checked("RILang");
-  model_.RDLang = checked("RDLang");
-  model_.YesScale = checked("YesScale");
-  model_.SelNumFree = checked("SelNumFree");
-  model_.CBNsi = checked("CBNsi");
-  model_.CBCross = checked("CBCross");
-  model_.CBStk = checked("CBStk");
-  model_.CbAuto = checked("CbAuto");
-  model_.CbCheckUpInet = checked("CbCheckUpInet");
-  model_.CbHeaderBld = checked("CbHeaderBld");
-  model_.CbHeaderKp = checked("CbHeaderKp");
-  model_.CbRestoreNsiInLS = checked("CbRestoreNsiInLS");
-  model_.CbHintForPos = checked("CbHintForPos");
+  for (const auto& [name, member] : kChoices) model_.*member = IsChecked(by_name_.at(name));
   model_.PickScale(static_cast<int>(::SendMessageW(scale_, CB_GETCURSEL, 0, 0)));
   SYSTEMTIME time{};
   if (::SendMessageW(auto_dt_tm_, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) == GDT_VALID) {
@@ -166,9 +161,7 @@ void TNstr::Run() {
 void TNstr::CbAutoClick() {
   model_.CbAuto = IsChecked(by_name_.at("CbAuto"));
   model_.CbAutoClick();
-  const int shown = model_.AutoVisible() ? SW_SHOW : SW_HIDE;
-  ::ShowWindow(auto_dt_tm_, shown);
-  ::ShowWindow(by_name_.at("AutoLb"), shown);
+  ShowAutoTime();
 }
 
 void TNstr::OnCommand(int id, int code, HWND control) {

@@ -28,6 +28,8 @@ class TNstr : public Form {
   void ShowModel();
   void ReadControls();
   void CbAutoClick();
+  // AutoDtTm and AutoLb as the model has them.
+  void ShowAutoTime();
 
   store::TNstr& model_;
   std::vector<std::unique_ptr<win::ZSystemControl>> controls_;
