@@ -3,7 +3,8 @@
 //   uidriver wait --title T [--class C] [--timeout S]    a visible top-level window appears
 //   uidriver gone --title T [--class C] [--timeout S]    no visible window of that title remains
 //   uidriver texts --title T [--class C]                 "class<TAB>id<TAB>text" of the window and
-//                                                        each control below it, one per line
+//                                                        each control below it, one per line; a
+//                                                        list box's lines follow it as "ListBoxItem"
 //   uidriver settext --title T (--id N | --class C [--index K]) TEXT
 //   uidriver click --title T (--text CAPTION | --id N)   a button, as if clicked
 //   uidriver close --title T                             asks the window to close
@@ -198,6 +199,30 @@ int Wait(const Args& args, bool appear) {
   return 0;
 }
 
+// The lines of a list box (the system carries LB_GETTEXT across processes); none for other controls.
+std::vector<std::wstring> ListItems(HWND control) {
+  std::vector<std::wstring> items;
+  if (::lstrcmpiW(ClassOf(control).c_str(), L"ListBox") != 0) return items;
+  DWORD_PTR count = 0;
+  if (!::SendMessageTimeoutW(control, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &count)) return items;
+  for (DWORD_PTR i = 0; i < count && static_cast<LONG_PTR>(count) > 0; ++i) {
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(control, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length) ||
+        static_cast<LONG_PTR>(length) < 0) {
+      break;
+    }
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR got = 0;
+    if (!::SendMessageTimeoutW(control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                               kMessageTimeoutMs, &got)) {
+      break;
+    }
+    text.resize(got < length ? got : length);
+    items.push_back(text);
+  }
+  return items;
+}
+
 int Texts(const Args& args) {
   std::string error;
   std::optional<HWND> window = Target(args, true, &error);
@@ -206,6 +231,9 @@ int Texts(const Args& args) {
   for (HWND control : Controls(*window)) {
     Print(Utf8(ClassOf(control)) + "\t" + std::to_string(::GetDlgCtrlID(control)) + "\t" +
           OneLine(TextOf(control)));
+    for (const std::wstring& item : ListItems(control)) {
+      Print("ListBoxItem\t" + std::to_string(::GetDlgCtrlID(control)) + "\t" + OneLine(item));
+    }
   }
   return 0;
 }
