@@ -15,16 +15,18 @@ grep -q "	ТЛК5_320\$" <<<"$texts" || e2e_fail "the shortcut name is not ТЛ�
 grep -q "	Размер требуемого пространства на диске " <<<"$texts" || e2e_fail "no required-space line: $texts"
 e2e_driver settext --title TInsDir --class Edit 'c:\tlx5_320' || e2e_fail "cannot set the folder"
 e2e_driver click --title TInsDir --text "Дальше" || e2e_fail "cannot click Дальше in TInsDir"
+# The progress panel, when the installation is slow enough to be caught (not checked).
+e2e_screenshot 05-progress || true
 
-setup_shot TNstr 05-settings
+setup_shot TNstr 06-settings
 # Russian interface, no automatic saving, the position notes as hints; the rest as the window opens.
 for caption in "Русский язык" "Автоматическое сохранение строек" \
     "Отображать в экране локальной сметы примечание позиции в виде всплывающей строки"; do
   e2e_driver click --title TNstr --text "$caption" || e2e_fail "cannot click $caption"
 done
-setup_shot TNstr 06-settings-changed
+setup_shot TNstr 07-settings-changed
 setup_click TNstr "Применить"
-setup_shot TOKEY 07-finish
+setup_shot TOKEY 08-finish
 setup_click TOKEY "Выход"
 e2e_wait_exit "$setup_pid" 30
 [ "$e2e_status" = 0 ] || e2e_fail "setup.exe ended with $e2e_status"

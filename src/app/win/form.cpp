@@ -16,8 +16,6 @@ bool ForwardsToParent(UINT message) {
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_VSCROLL:
@@ -42,7 +40,7 @@ HFONT SharedFont(std::wstring_view face, int height, bool bold) {
 HFONT FormFont() { return SharedFont(L"MS Sans Serif", -11); }
 
 Panel::Panel(HWND parent, RECT bounds, UINT edges, COLORREF colour)
-    : edges_(edges), brush_(::CreateSolidBrush(colour)) {
+    : edges_(edges), colour_(colour), brush_(::CreateSolidBrush(colour)) {
   win::RegisterWindowClass(kPanelClass);
   Create(kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, bounds, parent);
 }
@@ -54,6 +52,13 @@ void Panel::SetVisible(bool visible) {
 
 LRESULT Panel::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (ForwardsToParent(message)) return ::SendMessageW(::GetParent(hwnd()), message, wparam, lparam);
+  if (message == WM_CTLCOLORSTATIC || message == WM_CTLCOLORBTN) {
+    // Labels and buttons on the panel's own colour, whatever the form's.
+    HDC dc = reinterpret_cast<HDC>(wparam);
+    ::SetBkColor(dc, colour_);
+    ::SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(brush_.get());
+  }
   if (message == WM_ERASEBKGND) return 1;  // WM_PAINT paints all of it
   if (message == WM_PAINT) {
     PAINTSTRUCT ps;

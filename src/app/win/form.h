@@ -31,6 +31,7 @@ class Panel : public win::Window {
 
  private:
   UINT edges_;
+  COLORREF colour_;
   win::UniqueBrush brush_;
 };
 
