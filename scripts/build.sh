@@ -18,12 +18,23 @@ if [ "$which" = all ] || [ "$which" = windows ]; then
   cmake --build build/windows -j "$jobs"
 fi
 # The sample distribution: the sample payload packed by tlxpack (with setup.exe and the stand-in
-# tlx.exe when the Windows build made them), verified, and installed once per variant through the
-# package's install step (tlxpack install) into build/native/sample-install-N.
+# tlx.exe when the Windows build made them) and verified; then installed unattended by tlxsetup, as
+# setup.exe /VERYSILENT would, once per variant into c:\tlx5_320-N of a drive c: mapped onto
+# build/native/sample-c (desktop shortcuts in its Desktop, logs beside). Any exit code but 0 fails.
 if [ "$which" = all ] || [ "$which" = native ]; then
   cmake --build build/native --target sample_distribution
+  drive_c=$root/build/native/sample-c
+  rm -rf "$drive_c"
+  mkdir -p "$drive_c/Desktop"
   for variant in 0 1; do
-    rm -rf "build/native/sample-install-$variant"
-    build/native/tools/tlxpack/tlxpack install build/native/sample-dist "build/native/sample-install-$variant" --variant "$variant"
+    status=0
+    (cd build/native/sample-dist &&
+      TLX_DESKTOP='c:\Desktop' ../tools/tlxsetup/tlxsetup --drive "c=$drive_c" /VERYSILENT "/VARIANT=$variant" \
+        "/DIR=c:\tlx5_320-$variant" "/LOG=c:\setup-$variant.log") || status=$?
+    if [ "$status" -ne 0 ]; then
+      echo "tlxsetup (variant $variant) ended with exit code $status; see $drive_c/setup-$variant.log" >&2
+      exit 1
+    fi
+    echo "sample distribution installed by tlxsetup into $drive_c/tlx5_320-$variant"
   done
 fi

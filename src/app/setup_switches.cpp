@@ -23,7 +23,7 @@ constexpr SwitchRow kSwitches[] = {
     {"NOSHORTCUT", Kind::Flag, "no desktop shortcut"},
     {"LOADINF", Kind::Value, "answer file to take the answers from"},
     {"SAVEINF", Kind::Value, "answer file to write the answers of this run to"},
-    {"LOG", Kind::Value, "log of every step, volume, message and error, with times"},
+    {"LOG", Kind::Value, "log of every step, volume, file written, message and error, with times"},
     {"SUPPRESSMSGBOXES", Kind::Flag, "messages are answered with their default and logged"},
     {"HELP", Kind::Flag, "this text"},
 };
