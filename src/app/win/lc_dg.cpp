@@ -22,7 +22,7 @@ enum : int { kIdMemo1 = 100, kIdKYes, kIdKNo };
 }  // namespace
 
 std::string LicenceText() {
-  HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(kLicenceResource), MAKEINTRESOURCEW(10) /*RT_RCDATA*/);
+  HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(kLicenceResource), RT_RCDATA);
   HGLOBAL loaded = found ? ::LoadResource(nullptr, found) : nullptr;
   const char* data = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
   if (data == nullptr) return {};
