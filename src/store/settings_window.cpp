@@ -42,6 +42,22 @@ TNstr::TNstr(int screen_width, int screen_height)
 
 void TNstr::CbAutoClick() { auto_visible_ = CbAuto; }
 
+const std::array<SettingsChoice, 13> kSettingsChoices = {{
+    {"RILang", &TNstr::RILang},
+    {"RDLang", &TNstr::RDLang},
+    {"YesScale", &TNstr::YesScale},
+    {"SelNumFree", &TNstr::SelNumFree},
+    {"CBNsi", &TNstr::CBNsi},
+    {"CBCross", &TNstr::CBCross},
+    {"CBStk", &TNstr::CBStk},
+    {"CbAuto", &TNstr::CbAuto},
+    {"CbCheckUpInet", &TNstr::CbCheckUpInet},
+    {"CbHeaderBld", &TNstr::CbHeaderBld},
+    {"CbHeaderKp", &TNstr::CbHeaderKp},
+    {"CbRestoreNsiInLS", &TNstr::CbRestoreNsiInLS},
+    {"CbHintForPos", &TNstr::CbHintForPos},
+}};
+
 void TNstr::PickScale(int index) {
   if (index >= 0 && index < static_cast<int>(kScaleItems.size())) Scale = index;
 }

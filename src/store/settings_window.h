@@ -68,4 +68,12 @@ class TNstr {
   bool auto_visible_ = true;
 };
 
+// The window's on/off choices by control name: the first radio button of each pair (true when it
+// is chosen) and the check boxes. The settings window and the answer file both go by this table.
+struct SettingsChoice {
+  std::string_view control;
+  bool TNstr::*field;
+};
+extern const std::array<SettingsChoice, 13> kSettingsChoices;
+
 }  // namespace tlx::store

@@ -29,22 +29,6 @@ LRESULT CALLBACK ScaleProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
 
 constexpr double kMinutesPerDay = 24.0 * 60.0;
 
-// The model's choices by control: the first radio button of each pair and the check boxes.
-constexpr std::pair<std::string_view, bool store::TNstr::*> kChoices[] = {
-    {"RILang", &store::TNstr::RILang},
-    {"RDLang", &store::TNstr::RDLang},
-    {"YesScale", &store::TNstr::YesScale},
-    {"SelNumFree", &store::TNstr::SelNumFree},
-    {"CBNsi", &store::TNstr::CBNsi},
-    {"CBCross", &store::TNstr::CBCross},
-    {"CBStk", &store::TNstr::CBStk},
-    {"CbAuto", &store::TNstr::CbAuto},
-    {"CbCheckUpInet", &store::TNstr::CbCheckUpInet},
-    {"CbHeaderBld", &store::TNstr::CbHeaderBld},
-    {"CbHeaderKp", &store::TNstr::CbHeaderKp},
-    {"CbRestoreNsiInLS", &store::TNstr::CbRestoreNsiInLS},
-    {"CbHintForPos", &store::TNstr::CbHintForPos},
-};
 // The other radio button of each pair, checked exactly when its partner is not.
 constexpr std::pair<std::string_view, std::string_view> kPartners[] = {
     {"UILang", "RILang"}, {"UDLang", "RDLang"}, {"NoScale", "YesScale"}, {"SelNumMax", "SelNumFree"}};
@@ -120,7 +104,7 @@ TNstr::TNstr(HWND owner, store::TNstr& model) : Form(L"TNstr", kWidth, kHeight, 
 }
 
 void TNstr::ShowModel() {
-  for (const auto& [name, member] : kChoices) SetChecked(by_name_.at(name), model_.*member);
+  for (const auto& [name, member] : store::kSettingsChoices) SetChecked(by_name_.at(name), model_.*member);
   for (const auto& [name, partner] : kPartners) SetChecked(by_name_.at(name), !IsChecked(by_name_.at(partner)));
   ::SendMessageW(scale_, CB_SETCURSEL, static_cast<WPARAM>(model_.Scale), 0);
 
@@ -145,7 +129,7 @@ void TNstr::ShowAutoTime() {
 }
 
 void TNstr::ReadControls() {
-  for (const auto& [name, member] : kChoices) model_.*member = IsChecked(by_name_.at(name));
+  for (const auto& [name, member] : store::kSettingsChoices) model_.*member = IsChecked(by_name_.at(name));
   model_.PickScale(static_cast<int>(::SendMessageW(scale_, CB_GETCURSEL, 0, 0)));
   SYSTEMTIME time{};
   if (::SendMessageW(auto_dt_tm_, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) == GDT_VALID) {
