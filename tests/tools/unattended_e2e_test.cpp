@@ -262,6 +262,7 @@ struct EndCase {
   int variant;
   std::function<void(UnattendedEndTest&)> check;
 };
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.label; }
 
 class UnattendedEndTest : public UnattendedE2eTest, public ::testing::WithParamInterface<EndCase> {
  public:
