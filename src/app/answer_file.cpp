@@ -14,26 +14,8 @@
 namespace tlx::app {
 namespace {
 
-struct FlagKey {
-  const char* name;
-  bool store::TNstr::*field;
-};
-constexpr FlagKey kFlags[] = {
-    {"RILang", &store::TNstr::RILang},
-    {"RDLang", &store::TNstr::RDLang},
-    {"YesScale", &store::TNstr::YesScale},
-    {"SelNumFree", &store::TNstr::SelNumFree},
-    {"CBNsi", &store::TNstr::CBNsi},
-    {"CBCross", &store::TNstr::CBCross},
-    {"CBStk", &store::TNstr::CBStk},
-    {"CbAuto", &store::TNstr::CbAuto},
-    {"CbCheckUpInet", &store::TNstr::CbCheckUpInet},
-    {"CbHeaderBld", &store::TNstr::CbHeaderBld},
-    {"CbHeaderKp", &store::TNstr::CbHeaderKp},
-    {"CbRestoreNsiInLS", &store::TNstr::CbRestoreNsiInLS},
-    {"CbHintForPos", &store::TNstr::CbHintForPos},
-};
-static_assert(std::size(kFlags) == 13, "two radio pairs and eleven check boxes minus CbAuto's time");
+// The on/off keys of the [Settings] section are the settings window's control names.
+const auto& kFlags = store::kSettingsChoices;
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -119,7 +101,7 @@ bool ParseAnswers(std::string_view text, SetupAnswers& answers, std::string* err
       }
     } else if (section == "settings") {
       const auto flag_key = std::find_if(std::begin(kFlags), std::end(kFlags),
-                                         [&](const FlagKey& f) { return Lower(f.name) == key; });
+                                         [&](const store::SettingsChoice& f) { return Lower(f.control) == key; });
       if (flag_key != std::end(kFlags)) {
         const std::optional<bool> flag = Flag(value);
         if (!flag) return bad_value();
@@ -149,7 +131,7 @@ std::string FormatAnswers(const SetupAnswers& answers) {
   text += "Shortcut=" + answers.shortcut + "\r\n";
   text += std::string("NoShortcut=") + (answers.no_shortcut ? "1" : "0") + "\r\n";
   text += "\r\n[Settings]\r\n";
-  for (const FlagKey& f : kFlags) text += std::string(f.name) + "=" + (answers.settings.*(f.field) ? "1" : "0") + "\r\n";
+  for (const store::SettingsChoice& f : kFlags) text += std::string(f.control) + "=" + (answers.settings.*(f.field) ? "1" : "0") + "\r\n";
   text += "AutoTime=" + TimeText(answers.settings.AutoDtTm) + "\r\n";
   text += "Scale=" + std::to_string(answers.settings.Scale) + "\r\n";
   return text;
