@@ -4,8 +4,9 @@
 # NATIVE_TLXPACK (a native build's, used when present), else WIN_MKSAMPLE and WIN_TLXPACK under Wine;
 # TLXSTUB_EXE, the stand-in tlx.exe (a placeholder goes in when it is missing).
 
-# setup_dist: writes the sample payload to $E2E_DIR/payload and the distribution, with setup.exe, to
-# C:\dist of the prefix (SETUP_DIST).
+# setup_dist: writes the sample payload (SETUP_PAYLOAD) and the distribution, with setup.exe, to
+# C:\dist of the prefix (SETUP_DIST). Native tools write the payload to $E2E_DIR/payload; the Windows
+# tools under Wine write it inside the prefix, as Wine writes nowhere else.
 setup_dist() {
   : "${SETUP_EXE:?}"
   SETUP_PAYLOAD=$E2E_DIR/payload
@@ -19,6 +20,7 @@ setup_dist() {
       >"$E2E_DIR/logs/tlxpack.log" 2>&1 || e2e_fail "tlxpack build failed"
   else
     : "${WIN_MKSAMPLE:?}" "${WIN_TLXPACK:?}"
+    SETUP_PAYLOAD=$WINEPREFIX/drive_c/payload
     local wstub=()
     if [ ${#stub[@]} -gt 0 ]; then wstub=(--tlx-exe "$(e2e_winpath "$TLXSTUB_EXE")"); fi
     wine "$WIN_MKSAMPLE" "$(e2e_winpath "$SETUP_PAYLOAD")" "${wstub[@]}" >"$E2E_DIR/logs/mksample.log" 2>&1 ||
