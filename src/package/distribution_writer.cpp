@@ -122,17 +122,22 @@ int32_t DistributionWriter::AddGroup(int group, int32_t first, const std::vector
   return number;
 }
 
-void DistributionWriter::Finish() {
+std::string ChecksumTableBytes(const std::array<VolumeRange, kVolumeGroups>& ranges,
+                               const std::vector<VolumeSum>& sums) {
   std::string table;
-  for (const Range& range : ranges_) {
+  for (const VolumeRange& range : ranges) {
     Put32(table, static_cast<uint32_t>(range.first));
     Put32(table, static_cast<uint32_t>(range.last));
   }
-  for (const auto& [lo, hi] : checksums_) {
-    Put32(table, lo);
-    Put32(table, hi);
+  for (const VolumeSum& sum : sums) {
+    Put32(table, sum.lo);
+    Put32(table, sum.hi);
   }
-  WriteWholeFile(setup_folder_ + "\\" + kChecksumTableName, table);
+  return table;
+}
+
+void DistributionWriter::Finish() {
+  WriteWholeFile(setup_folder_ + "\\" + kChecksumTableName, ChecksumTableBytes(ranges_, checksums_));
 }
 
 }  // namespace tlx::package

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "package/manifest_line.h"
+#include "package/volume_set.h"
 
 namespace tlx::package {
 
@@ -26,6 +27,17 @@ struct StoredFile {
 // without a code page 1251 form, or a one-byte file holding "@" (the record format cannot store it),
 // before writing anything; and the file layer's errors.
 void WriteInstallBuffer(const std::string& path, int group, const std::vector<StoredFile>& files);
+
+// The checksum of one packed volume as `kssum` records it.
+struct VolumeSum {
+  uint32_t lo = 0;
+  uint32_t hi = 0;
+};
+
+// The bytes of `kssum`: the three group ranges (first, last as LE32), then one record per volume
+// (lo, hi as LE32) in processing order.
+std::string ChecksumTableBytes(const std::array<VolumeRange, kVolumeGroups>& ranges,
+                               const std::vector<VolumeSum>& sums);
 
 // Writes the volumes and `kssum` of a distribution into `setup_folder` (Windows path, existing),
 // using `work_file` as scratch space. Groups are added in order, their volume numbers ascending and
@@ -44,12 +56,8 @@ class DistributionWriter {
  private:
   std::string setup_folder_;
   std::string work_file_;
-  struct Range {
-    int32_t first = 0;
-    int32_t last = -1;
-  };
-  std::array<Range, 3> ranges_{};
-  std::vector<std::array<uint32_t, 2>> checksums_;
+  std::array<VolumeRange, kVolumeGroups> ranges_{};
+  std::vector<VolumeSum> checksums_;
   int next_group_ = 0;
   int32_t next_number_ = 0;
 };

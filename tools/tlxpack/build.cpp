@@ -101,9 +101,7 @@ BuildResult BuildDistribution(const BuildOptions& options) {
   progress.SetStage("packing");
   const unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   const std::vector<PackedVolume> packed = PackVolumes(volumes, buffers, JoinPath(setup_folder, ""), jobs, progress);
-  const std::vector<uint8_t> table = ChecksumTable(volumes, packed);
-  package::WriteWholeFile(JoinPath(setup_folder, package::kChecksumTableName),
-                          std::string_view(reinterpret_cast<const char*>(table.data()), table.size()));
+  package::WriteWholeFile(JoinPath(setup_folder, package::kChecksumTableName), ChecksumTable(volumes, packed));
   if (!options.setup_program.empty()) {
     const std::string target = JoinPath(destination, FileNameOf(options.setup_program));
     if (!platform::CopyFile(options.setup_program, target, false)) {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "package/distribution_writer.h"
 #include "package/volume_checksum.h"
 #include "package/volume_blocks.h"
 #include "package/volume_container.h"
@@ -16,10 +17,6 @@
 namespace tlx::tlxpack {
 
 namespace {
-
-void PutLE32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int b = 0; b < 4; ++b) out.push_back(static_cast<uint8_t>(v >> (8 * b)));
-}
 
 // Reads, packs and writes one volume; returns its checksum and packed size.
 PackedVolume PackOne(const VolumePlan& plan, uint32_t blocks_per_volume, const std::string& buffer,
@@ -121,17 +118,11 @@ std::vector<PackedVolume> PackVolumes(const VolumeLayout& layout,
   return results;
 }
 
-std::vector<uint8_t> ChecksumTable(const VolumeLayout& layout, const std::vector<PackedVolume>& volumes) {
-  std::vector<uint8_t> table;
-  for (const package::VolumeRange& range : layout.ranges) {
-    PutLE32(table, static_cast<uint32_t>(range.first));
-    PutLE32(table, static_cast<uint32_t>(range.last));
-  }
-  for (const PackedVolume& volume : volumes) {
-    PutLE32(table, volume.lo);
-    PutLE32(table, volume.hi);
-  }
-  return table;
+std::string ChecksumTable(const VolumeLayout& layout, const std::vector<PackedVolume>& volumes) {
+  std::vector<package::VolumeSum> sums;
+  sums.reserve(volumes.size());
+  for (const PackedVolume& volume : volumes) sums.push_back({volume.lo, volume.hi});
+  return package::ChecksumTableBytes(layout.ranges, sums);
 }
 
 }  // namespace tlx::tlxpack

@@ -50,6 +50,6 @@ std::vector<PackedVolume> PackVolumes(const VolumeLayout& layout,
                                       const std::string& setup_folder, unsigned jobs, BuildProgress& progress);
 
 // The bytes of `kssum`: the three ranges, then one checksum record per volume in number order.
-std::vector<uint8_t> ChecksumTable(const VolumeLayout& layout, const std::vector<PackedVolume>& volumes);
+std::string ChecksumTable(const VolumeLayout& layout, const std::vector<PackedVolume>& volumes);
 
 }  // namespace tlx::tlxpack
