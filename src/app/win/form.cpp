@@ -61,13 +61,12 @@ LRESULT Panel::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   }
   if (message == WM_ERASEBKGND) return 1;  // WM_PAINT paints all of it
   if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(hwnd(), &ps);
+    win::PaintScope paint(hwnd());
+    HDC dc = paint.dc();
     RECT r;
     ::GetClientRect(hwnd(), &r);
     ::FillRect(dc, &r, brush_.get());
     if (edges_ != 0) ::DrawEdge(dc, &r, edges_, BF_RECT);
-    ::EndPaint(hwnd(), &ps);
     return 0;
   }
   return Default(message, wparam, lparam);

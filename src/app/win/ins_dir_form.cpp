@@ -51,11 +51,10 @@ void TInsDir::Act(app::EInsDirClick click) {
 
 LRESULT TInsDir::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(hwnd(), &ps);
+    win::PaintScope paint(hwnd());
+    HDC dc = paint.dc();
     DrawFolderPicture(dc, 20, 41);
     DrawShortcutPicture(dc, 20, 153);
-    ::EndPaint(hwnd(), &ps);
     return 0;
   }
   return Form::HandleMessage(message, wparam, lparam);

@@ -128,10 +128,9 @@ LRESULT TInsMain::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       WMEraseBkgnd(reinterpret_cast<HDC>(wparam));
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(hwnd(), &ps);
+      win::PaintScope paint(hwnd());
+      HDC dc = paint.dc();
       Paint(dc);
-      ::EndPaint(hwnd(), &ps);
       return 0;
     }
     case WM_SIZE:

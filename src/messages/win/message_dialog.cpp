@@ -189,10 +189,9 @@ bool TDMessages::PreviewKey(const MSG& msg) {
 LRESULT TDMessages::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(hwnd(), &ps);
+      PaintScope paint(hwnd());
+      HDC dc = paint.dc();
       Paint(dc);
-      ::EndPaint(hwnd(), &ps);
       return 0;
     }
     case WM_ERASEBKGND:

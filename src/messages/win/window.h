@@ -90,6 +90,21 @@ class SelectObjectScope {
   HGDIOBJ old_;
 };
 
+// BeginPaint/EndPaint around one WM_PAINT: dc() draws into the window for the object's lifetime.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(::BeginPaint(hwnd, &ps_)) {}
+  ~PaintScope() { ::EndPaint(hwnd_, &ps_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+};
+
 // A font by face name and height (negative: character height in pixels).
 UniqueFont MakeFont(std::wstring_view face, int height, bool bold = false, bool italic = false,
                     bool underline = false, bool strike = false, BYTE charset = DEFAULT_CHARSET);
