@@ -25,6 +25,7 @@ inline constexpr uint32_t kAlreadyExists = 183;
 inline constexpr uint32_t kFilenameTooLong = 206;
 inline constexpr uint32_t kNoMoreFiles = 18;
 inline constexpr uint32_t kNegativeSeek = 131;
+inline constexpr uint32_t kCantAccessFile = 1920;  // a FIFO, device or socket where a file was expected
 }  // namespace err
 
 // The calling thread's last error (GetLastError on Windows; the mapped errno on POSIX).

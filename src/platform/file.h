@@ -52,6 +52,10 @@ class File {
   int64_t Size();           // -1 on failure
   bool Flush();
   bool SetEnd();            // cuts or extends the file at the current position
+  // Makes room on the disk for the first `size` bytes before they are written, so that a full disk
+  // is this call's error (112) and never a later write's; a shorter file grows to `size` (the new
+  // bytes read as zeros). The position stays.
+  bool Reserve(uint64_t size);
   bool Close();
 
   // The native handle (HANDLE or fd), for the platform layer's own use.

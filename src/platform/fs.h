@@ -20,6 +20,12 @@ inline constexpr uint32_t kNormal = 0x80;
 inline constexpr uint32_t kReparsePoint = 0x400;
 }  // namespace attr
 
+// What a name leads to, links followed: nothing (missing, or a link to nothing; LastError set), a
+// regular file, a folder, or something that holds no data of its own (a FIFO, a device, a socket).
+// The file layer opens regular files only; this lets a caller say so before opening.
+enum class FileKind : uint8_t { kMissing, kRegular, kFolder, kSpecial };
+FileKind KindOf(const std::string& path);
+
 bool FileExists(const std::string& path);    // an existing file (not a folder)
 bool FolderExists(const std::string& path);  // an existing folder
 std::optional<uint32_t> Attributes(const std::string& path);  // nullopt: missing (LastError set)

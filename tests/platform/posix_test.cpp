@@ -2,6 +2,9 @@
 // drive paths map onto folders, symbolic links, the English message texts.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -11,6 +14,8 @@
 #include "platform/error.h"
 #include "platform/file.h"
 #include "platform/fs.h"
+#include "platform/mapping.h"
+#include "platform/posix/posix_internal.h"
 #include "platform/process.h"
 #include "platform/shell.h"
 #include "support/files.h"
@@ -302,14 +307,50 @@ TEST(Errors, EnglishWindowsTexts) {
   EXPECT_EQ(SystemMessage(999999), "");
 }
 
-TEST(Errors, DiskFullIsReported) {
-  // /dev/full refuses every write with ENOSPC.
-  File full = File::Open("/dev/full", {Access::Write, kShareRead, Disposition::OpenExisting});
-  ASSERT_TRUE(full.valid());
-  uint32_t done = 1;
-  EXPECT_FALSE(full.Write("x", 1, &done));
-  EXPECT_EQ(LastError(), err::kDiskFull);
-  EXPECT_EQ(done, 0u);
+TEST(Errors, NoSpaceIsDiskFull) {
+  EXPECT_EQ(posix::WinError(ENOSPC), err::kDiskFull);
+  EXPECT_EQ(posix::WinError(EDQUOT), err::kDiskFull);
+}
+
+// Where a file is expected, a FIFO, a device, a socket or a link to one is refused at once: nothing
+// waits for a writer, nothing reads /dev/zero for ever, nothing is written into /dev/full.
+TEST(SpecialFiles, RefusedAtOnceByEveryOpen) {
+  test::TempDrive drive;
+  ASSERT_EQ(mkfifo(drive.NativePath("fifo").c_str(), 0666), 0);
+  std::filesystem::create_symlink("/dev/zero", drive.NativePath("zero"));
+  std::filesystem::create_symlink("/dev/full", drive.NativePath("full"));
+  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(sock, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socket_path = drive.NativePath("sock");
+  ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+  std::copy(socket_path.begin(), socket_path.end(), address.sun_path);
+  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  test::WriteNativeFile(drive.NativePath("plain"), "x");
+
+  for (const char* name : {"fifo", "zero", "full", "sock"}) {
+    SCOPED_TRACE(name);
+    const std::string path = drive.Path(name);
+    EXPECT_EQ(KindOf(path), FileKind::kSpecial);
+    for (Disposition disposition : {Disposition::OpenExisting, Disposition::OpenAlways, Disposition::CreateAlways}) {
+      const Access access = disposition == Disposition::OpenExisting ? Access::Read : Access::Write;
+      EXPECT_FALSE(File::Open(path, {access, kShareRead, disposition}).valid());
+      EXPECT_EQ(LastError(), err::kCantAccessFile);
+    }
+    EXPECT_FALSE(Mapping::OpenReadOnly(path).valid());
+    EXPECT_EQ(LastError(), err::kCantAccessFile);
+    EXPECT_FALSE(Mapping::CreateReadWrite(path, 10).valid());
+    EXPECT_FALSE(CopyFile(path, drive.Path("copy"), false));
+    EXPECT_EQ(LastError(), err::kCantAccessFile);
+    EXPECT_FALSE(CopyFile(drive.Path("plain"), path, false));
+  }
+  close(sock);
+  EXPECT_EQ(KindOf(drive.Path("plain")), FileKind::kRegular);
+  EXPECT_EQ(KindOf(drive.root()), FileKind::kFolder);
+  EXPECT_EQ(KindOf(drive.Path("missing")), FileKind::kMissing);
+  EXPECT_FALSE(test::NativeExists(drive.NativePath("copy")));
+  EXPECT_EQ(SystemMessage(err::kCantAccessFile), "The file cannot be accessed by the system.");
 }
 
 }  // namespace

@@ -77,6 +77,7 @@ constexpr Message kMessages[] = {
     {223, "The file size exceeds the limit allowed and cannot be saved."},
     {267, "The directory name is invalid."},
     {1117, "The request could not be performed because of an I/O device error."},
+    {1920, "The file cannot be accessed by the system."},
     {1921, "The name of the file cannot be resolved by the system."},
 };
 

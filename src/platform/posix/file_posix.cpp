@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <limits>
 #include <map>
 #include <mutex>
 
 #include "platform/error.h"
+#include "platform/fault_injection.h"
 #include "platform/file.h"
 #include "platform/posix/posix_internal.h"
 
@@ -104,7 +106,13 @@ File File::Open(const std::string& path, const OpenOptions& options) {
     SetLastError(err::kAccessDenied);
     return File();
   }
-  int flags = O_CLOEXEC;
+  // Only regular files: a FIFO would hold the open (or every read) until another program writes,
+  // a device never ends (/dev/zero) or swallows everything (/dev/null).
+  if (existed && !S_ISREG(before.st_mode)) {
+    SetLastError(err::kCantAccessFile);
+    return File();
+  }
+  int flags = O_CLOEXEC | O_NONBLOCK;  // a FIFO put in its place meanwhile must not block the open
   flags |= (access == static_cast<uint8_t>(Access::ReadWrite)) ? O_RDWR : write ? O_WRONLY : O_RDONLY;
   bool truncate = false;
   switch (options.disposition) {
@@ -137,6 +145,8 @@ File File::Open(const std::string& path, const OpenOptions& options) {
     SetLastError(err::kAccessDenied);
     return File();
   }
+  const bool creates = options.disposition != Disposition::OpenExisting;
+  if (creates && InjectFault(FaultOp::kCreate)) return File();
   const int fd = open(native->c_str(), flags, 0666);
   if (fd < 0) {
     posix::SetErrnoError(errno, *native);
@@ -149,6 +159,12 @@ File File::Open(const std::string& path, const OpenOptions& options) {
     posix::SetErrnoError(e);
     return File();
   }
+  if (!S_ISREG(st.st_mode)) {
+    close(fd);
+    SetLastError(S_ISDIR(st.st_mode) ? err::kAccessDenied : err::kCantAccessFile);
+    return File();
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (!Register(fd, st, access, options.share)) {
     close(fd);
     SetLastError(err::kSharingViolation);
@@ -201,6 +217,10 @@ bool File::Read(void* buffer, uint32_t count, uint32_t* done) {
 }
 
 bool File::Write(const void* buffer, uint32_t count, uint32_t* done) {
+  if (valid() && InjectFault(FaultOp::kWrite)) {
+    if (done) *done = 0;
+    return false;
+  }
   return Transfer(handle_, const_cast<char*>(static_cast<const char*>(buffer)), count, done, false,
                   [](int fd, char* at, size_t n) { return write(fd, at, n); });
 }
@@ -253,6 +273,7 @@ bool File::Flush() {
     SetLastError(err::kInvalidHandle);
     return false;
   }
+  if (InjectFault(FaultOp::kFlush)) return false;
   if (fsync(static_cast<int>(handle_)) != 0 && errno != EINVAL) return Fail(errno);
   return true;
 }
@@ -260,7 +281,21 @@ bool File::Flush() {
 bool File::SetEnd() {
   const int64_t position = Tell();
   if (position < 0) return false;
+  if (InjectFault(FaultOp::kWrite)) return false;
   if (ftruncate64(static_cast<int>(handle_), position) != 0) return Fail(errno == EBADF ? EACCES : errno);
+  return true;
+}
+
+bool File::Reserve(uint64_t size) {
+  if (!valid()) {
+    SetLastError(err::kInvalidHandle);
+    return false;
+  }
+  if (InjectFault(FaultOp::kWrite)) return false;
+  if (size == 0) return true;
+  if (size > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return Fail(EFBIG);
+  const int error = posix_fallocate64(static_cast<int>(handle_), 0, static_cast<off64_t>(size));
+  if (error != 0) return Fail(error == EBADF ? EACCES : error);
   return true;
 }
 

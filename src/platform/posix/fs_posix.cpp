@@ -12,6 +12,7 @@
 
 #include "platform/config.h"
 #include "platform/error.h"
+#include "platform/fault_injection.h"
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/posix/posix_internal.h"
@@ -96,7 +97,7 @@ bool MatchesPattern(const std::u16string& pattern, const std::string& name) {
 
 // Copies the bytes, permission bits and times of `source` onto `target` (created or replaced).
 bool CopyContents(const std::string& source, const std::string& target) {
-  const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (in < 0) return FailErrno(errno, source);
   struct stat st;
   if (fstat(in, &st) != 0) {
@@ -104,9 +105,14 @@ bool CopyContents(const std::string& source, const std::string& target) {
     close(in);
     return FailErrno(e);
   }
-  if (S_ISDIR(st.st_mode)) {
+  if (!S_ISREG(st.st_mode)) {
     close(in);
-    return Fail(err::kAccessDenied);
+    return Fail(S_ISDIR(st.st_mode) ? err::kAccessDenied : err::kCantAccessFile);
+  }
+  fcntl(in, F_SETFL, fcntl(in, F_GETFL) & ~O_NONBLOCK);
+  if (InjectFault(FaultOp::kCreate)) {
+    close(in);
+    return false;
   }
   const int out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (out < 0) {
@@ -116,7 +122,9 @@ bool CopyContents(const std::string& source, const std::string& target) {
   }
   std::vector<char> buffer(1 << 16);
   int error = 0;
-  for (;;) {
+  uint32_t injected = 0;
+  if (InjectFault(FaultOp::kWrite)) injected = LastError();
+  for (; injected == 0;) {
     const ssize_t n = read(in, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
@@ -130,15 +138,16 @@ bool CopyContents(const std::string& source, const std::string& target) {
     }
     if (error) break;
   }
-  if (error == 0) {
+  if (error == 0 && injected == 0) {
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     futimens(out, times);
     fchmod(out, st.st_mode & 07777);
   }
   close(in);
   if (close(out) != 0 && error == 0) error = errno;
-  if (error != 0) {
+  if (error != 0 || injected != 0) {
     unlink(target.c_str());  // no half-copied file stays behind
+    if (injected != 0) return Fail(injected);
     return FailErrno(error);
   }
   return true;
@@ -159,6 +168,18 @@ bool IsRoot(const std::string& path) {
 }
 
 }  // namespace
+
+FileKind KindOf(const std::string& path) {
+  const auto native = posix::MapPath(path);
+  if (!native) return FileKind::kMissing;
+  struct stat st;
+  if (stat(native->c_str(), &st) != 0) {
+    FailErrno(errno, *native);
+    return FileKind::kMissing;
+  }
+  if (S_ISREG(st.st_mode)) return FileKind::kRegular;
+  return S_ISDIR(st.st_mode) ? FileKind::kFolder : FileKind::kSpecial;
+}
 
 bool FileExists(const std::string& path) {
   auto attributes = Attributes(path);
@@ -202,6 +223,7 @@ bool DeleteFile(const std::string& path) {
     if (!(st.st_mode & S_IWUSR)) return Fail(err::kAccessDenied);
     if (!posix::OpenersAllow(st.st_dev, st.st_ino, kShareDelete)) return Fail(err::kSharingViolation);
   }
+  if (InjectFault(FaultOp::kDelete)) return false;
   if (unlink(native->c_str()) != 0) return FailErrno(errno, *native);
   return true;
 }
@@ -232,6 +254,7 @@ bool MoveFile(const std::string& from, const std::string& to, bool replace) {
       }
     }
   }
+  if (InjectFault(FaultOp::kRename)) return false;
   if (rename(source->c_str(), target->c_str()) == 0) return true;
   if (errno != EXDEV) return FailErrno(errno, *target);
   if (!S_ISREG(src.st_mode)) return Fail(17);  // ERROR_NOT_SAME_DEVICE
@@ -246,6 +269,7 @@ bool CopyFile(const std::string& from, const std::string& to, bool fail_if_exist
   struct stat src;
   if (stat(source->c_str(), &src) != 0) return FailErrno(errno, *source);
   if (S_ISDIR(src.st_mode)) return Fail(err::kAccessDenied);
+  if (!S_ISREG(src.st_mode)) return Fail(err::kCantAccessFile);  // opening a FIFO would wait for a writer
   if (!posix::OpenersAllow(src.st_dev, src.st_ino, kShareRead)) return Fail(err::kSharingViolation);
   const auto target = posix::MapPath(to);
   if (!target) return false;
@@ -253,6 +277,7 @@ bool CopyFile(const std::string& from, const std::string& to, bool fail_if_exist
   if (stat(target->c_str(), &dst) == 0) {
     if (fail_if_exists) return Fail(err::kFileExists);
     if (S_ISDIR(dst.st_mode) || !(dst.st_mode & S_IWUSR)) return Fail(err::kAccessDenied);
+    if (!S_ISREG(dst.st_mode)) return Fail(err::kCantAccessFile);
     if (dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) return Fail(err::kSharingViolation);
     if (!posix::OpenersAllow(dst.st_dev, dst.st_ino, kShareWrite)) return Fail(err::kSharingViolation);
   }
@@ -262,6 +287,7 @@ bool CopyFile(const std::string& from, const std::string& to, bool fail_if_exist
 bool CreateFolder(const std::string& path) {
   const auto native = posix::MapPath(path);
   if (!native) return false;
+  if (InjectFault(FaultOp::kCreate)) return false;
   if (mkdir(native->c_str(), 0777) != 0) {
     const int e = errno;
     if (e == EEXIST) return Fail(err::kAlreadyExists);
@@ -285,6 +311,7 @@ bool RemoveFolder(const std::string& path) {
   if (!native) return false;
   struct stat st;
   if (lstat(native->c_str(), &st) != 0) return FailErrno(errno, *native);
+  if (InjectFault(FaultOp::kDelete)) return false;
   if (S_ISLNK(st.st_mode)) {
     struct stat target;
     if (stat(native->c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) return Fail(kErrorDirectory);

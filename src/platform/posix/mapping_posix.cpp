@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/error.h"
+#include "platform/fault_injection.h"
 #include "platform/mapping.h"
 #include "platform/posix/posix_internal.h"
 
@@ -66,7 +67,13 @@ Mapping Mapping::OpenReadOnly(const std::string& path) {
   Mapping m;
   const auto native = posix::MapPath(path);
   if (!native) return m;
-  const int fd = open(native->c_str(), O_RDONLY | O_CLOEXEC);
+  if (InjectFault(FaultOp::kMap)) return m;
+  struct stat before;
+  if (stat(native->c_str(), &before) == 0 && !S_ISREG(before.st_mode) && !S_ISDIR(before.st_mode)) {
+    SetLastError(err::kCantAccessFile);  // a socket cannot even be opened, a FIFO would wait
+    return m;
+  }
+  const int fd = open(native->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO must not block
   if (fd < 0) {
     posix::SetErrnoError(errno, *native);
     return m;
@@ -74,6 +81,11 @@ Mapping Mapping::OpenReadOnly(const std::string& path) {
   struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     FailAndClose(fd, S_ISDIR(st.st_mode) ? EACCES : errno);
+    return m;
+  }
+  if (!S_ISREG(st.st_mode)) {  // a device's size says nothing of what a mapping would read
+    close(fd);
+    SetLastError(err::kCantAccessFile);
     return m;
   }
   void* data = MapOrClose(fd, static_cast<uint64_t>(st.st_size), PROT_READ, MAP_PRIVATE);
@@ -94,6 +106,11 @@ Mapping Mapping::CreateReadWrite(const std::string& path, uint64_t size) {
     SetLastError(err::kAccessDenied);
     return m;
   }
+  if (stat(native->c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    SetLastError(err::kCantAccessFile);
+    return m;
+  }
+  if (InjectFault(FaultOp::kCreate) || InjectFault(FaultOp::kMap)) return m;
   const int fd = open(native->c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     posix::SetErrnoError(errno, *native);
@@ -114,6 +131,7 @@ Mapping Mapping::CreateReadWrite(const std::string& path, uint64_t size) {
 
 Mapping Mapping::Anonymous(uint64_t size) {
   Mapping m;
+  if (InjectFault(FaultOp::kMap)) return m;
   if (size > 0) {
     void* data = mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (data == MAP_FAILED) {
@@ -132,6 +150,7 @@ bool Mapping::Flush() {
     SetLastError(err::kInvalidHandle);
     return false;
   }
+  if (file_ >= 0 && InjectFault(FaultOp::kFlush)) return false;
   if (data_ && file_ >= 0 && msync(data_, static_cast<size_t>(size_), MS_SYNC) != 0) {
     posix::SetErrnoError(errno);
     return false;

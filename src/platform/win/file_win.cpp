@@ -81,6 +81,19 @@ bool File::Flush() { return ::FlushFileBuffers(H(handle_)) != FALSE; }
 
 bool File::SetEnd() { return ::SetEndOfFile(H(handle_)) != FALSE; }
 
+bool File::Reserve(uint64_t size) {
+  // The allocation reserves the clusters; the end of file then covers them, as on POSIX.
+  FILE_ALLOCATION_INFO allocation{};
+  allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
+  if (!::SetFileInformationByHandle(H(handle_), FileAllocationInfo, &allocation, sizeof allocation)) return false;
+  const int64_t length = Size();
+  if (length < 0) return false;
+  if (static_cast<uint64_t>(length) >= size) return true;
+  const int64_t position = Tell();
+  if (position < 0 || !Seek(static_cast<int64_t>(size), Origin::Begin) || !SetEnd()) return false;
+  return Seek(position, Origin::Begin);
+}
+
 bool File::Close() {
   if (!valid()) {
     ::SetLastError(ERROR_INVALID_HANDLE);

@@ -80,6 +80,21 @@ std::optional<uint32_t> Attributes(const std::string& path) {
   return attributes;
 }
 
+FileKind KindOf(const std::string& path) {
+  std::optional<std::wstring> wide = win::Wide(path);
+  if (!wide) return FileKind::kMissing;
+  // Opened for no access at all: nothing waits, and the handle says what the name leads to.
+  HANDLE handle = ::CreateFileW(wide->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return FileKind::kMissing;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const DWORD type = ::GetFileType(handle);
+  const bool described = ::GetFileInformationByHandle(handle, &info) != FALSE;
+  ::CloseHandle(handle);
+  if (type != FILE_TYPE_DISK) return FileKind::kSpecial;
+  return described && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::kFolder : FileKind::kRegular;
+}
+
 bool FileExists(const std::string& path) {
   std::optional<uint32_t> a = Attributes(path);
   return a && !(*a & attr::kDirectory);
