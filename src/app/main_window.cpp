@@ -1,18 +1,18 @@
 #include "app/main_window.h"
 
 #include "app/os_version.h"
+#include "config/config_record.h"
 #include "messages/file_msg.h"
 #include "messages/lang_box.h"
 #include "messages/msg_wrappers.h"
 #include "platform/fs.h"
-#include "store/config_record.h"
 #include "store/sfile.h"
 
 namespace tlx::app {
 
 void UseRussianMessages() {
-  store::Config().SetDocLanguage(store::kLangRussian);
-  store::Config().SetInterfaceLanguage(store::kLangRussian);
+  config::Config().SetDocLanguage(config::kLangRussian);
+  config::Config().SetInterfaceLanguage(config::kLangRussian);
 }
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
@@ -24,7 +24,7 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 
 bool TInsMain::FormShow(platform::Size screen) {
   messages::SetInterfaceLang(messages::elg_Rus);
-  messages::SetFileMsgLang(store::kLangRussian);
+  messages::SetFileMsgLang(config::kLangRussian);
   StartDir = platform::CurrentFolder();
   MeasureMode = platform::FileExists(JoinPath(StartDir, kMeasureMarker));
   Measure.enabled = MeasureMode;

@@ -1,7 +1,7 @@
 #include "app/view_prt.h"
 
+#include "config/config_record.h"
 #include "platform/text.h"
-#include "store/config_record.h"
 #include "store/sfile.h"
 
 namespace tlx::app {
@@ -9,8 +9,8 @@ namespace tlx::app {
 std::string ProtocolCaption(std::string_view file) {
   std::string caption = "ТЛК-5 (";
   caption += kVersionLabel;
-  caption += store::Config().InterfaceLanguage() == store::kLangRussian ? ")       Просмотр файла "
-                                                                        : ")       Перегляд файла ";
+  caption += config::Config().InterfaceLanguage() == config::kLangRussian ? ")       Просмотр файла "
+                                                                          : ")       Перегляд файла ";
   caption += file;
   return caption;
 }

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "store/config_record.h"
+#include "config/config_record.h"
 
 namespace tlx::messages {
 namespace {
@@ -35,7 +35,7 @@ std::string ReplaceAll(std::string_view text, char from, std::string_view to) {
 // The language byte of the interface as a PickLang code: a damaged record (a value other than
 // 0 or 1) is read as Russian, as the dialog titles read it, rather than showing both parts.
 int InterfaceLang() {
-  return store::Config().InterfaceLanguage() == 0 ? kLangUkrainian : kLangRussian;
+  return config::Config().InterfaceLanguage() == 0 ? kLangUkrainian : kLangRussian;
 }
 
 }  // namespace
@@ -109,7 +109,7 @@ std::string MsgText(std::string_view params, int32_t number) {
   } else if (IsWholeTextSlot(number)) {
     text = "$";
   } else if (const SourceHook& hook = Hook(); hook.hook != nullptr) {
-    hook.hook(hook.context, static_cast<uint16_t>(number), store::Config().InterfaceLanguage() != 0,
+    hook.hook(hook.context, static_cast<uint16_t>(number), config::Config().InterfaceLanguage() != 0,
               text, kMessageSourceConstant);
   } else {
     text = StringTableText(number);

@@ -2,9 +2,9 @@
 
 #include <array>
 
+#include "config/config_record.h"
 #include "messages/msg_text.h"
 #include "platform/error.h"
-#include "store/config_record.h"
 
 namespace tlx::messages {
 namespace {
@@ -40,7 +40,7 @@ constexpr std::array<KindInfo, kMsgKindCount> kKinds = {{
 }};
 static_assert(kKinds.size() == static_cast<std::size_t>(EMsgKind::emk_QueryCancel) + 1);
 
-bool InterfaceRussian() { return store::Config().InterfaceLanguage() != 0; }
+bool InterfaceRussian() { return config::Config().InterfaceLanguage() != 0; }
 
 // The buttons of a kind, left to right, and the one an unattended run answers with.
 void SetButtons(MessageRequest& request, bool with_view) {

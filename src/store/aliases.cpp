@@ -5,12 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "config/config_record.h"
 #include "messages/message_sink.h"
 #include "messages/msg_text.h"
 #include "messages/zerror.h"
 #include "platform/fs.h"
 #include "platform/text.h"
-#include "store/config_record.h"
 #include "store/version.h"
 #include "store/wfile.h"
 #include "store/wrec.h"
@@ -95,8 +95,8 @@ std::string AliasFolder(std::string_view alias) {
     path = state.paths[it->second];
   }
   if (!path.empty() && path[0] == messages::kRussianMark) {
-    path = messages::PickLang(path, Config().DocLanguage() == kLangRussian ? messages::kLangRussian
-                                                                           : messages::kLangUkrainian);
+    const bool russian = config::Config().DocLanguage() == config::kLangRussian;
+    path = messages::PickLang(path, russian ? messages::kLangRussian : messages::kLangUkrainian);
   }
   if (!path.empty() && path.back() != '\\') path += '\\';
   return path;
@@ -168,7 +168,7 @@ int LoadAliases(bool skip_check) {
     }
   }
   if (state.config_loader != nullptr) state.config_loader(state.cfg_folder);
-  SetCurrentVersion(platform::Cp1251ToUtf8(Config().VersionText()));
+  SetCurrentVersion(platform::Cp1251ToUtf8(config::Config().VersionText()));
 
   WFile file(state.exe_folder + "alias.tlx", SimpleMode::Read);
   WRec rec;

@@ -6,18 +6,27 @@
 #include <ctime>
 #include <vector>
 
+#include "config/config_record.h"
 #include "messages/zerror.h"
 #include "platform/error.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "store/aliases.h"
-#include "store/config_record.h"
 #include "store/settings_file.h"
 #include "store/sfile.h"
 #include "store/wfile.h"
 #include "store/wrec.h"
 
 namespace tlx::store {
+// The settings step reads and writes the process-wide configuration record.
+using config::Config;
+using config::ConfigRecord;
+using config::kConfigRecordSize;
+using config::kLangRussian;
+using config::kSettingsFileSize;
+namespace cfg = config::cfg;
+namespace opt = config::opt;
+
 namespace {
 
 constexpr char kDefaultConfigName[] = "CFG#cfg.tlx";

@@ -40,7 +40,7 @@ class InsDirTest : public ::testing::Test {
   test::TempDrive c{'c'};
   test::TempDrive d{'d'};
   test::DriveMap map;
-  test::SinkScope scope{store::kLangUkrainian};
+  test::SinkScope scope{config::kLangUkrainian};
 };
 
 TEST_F(InsDirTest, NextChecksTheFolderTextTheDriveAndTheSpace) {
@@ -84,8 +84,9 @@ TEST_F(InsDirTest, NextChecksTheFolderTextTheDriveAndTheSpace) {
       EXPECT_EQ(window.LastFolder, k.text);
     }
     // Messages are always Russian.
-    EXPECT_EQ(store::Config().InterfaceLanguage(), k.messages.empty() ? store::kLangUkrainian : store::kLangRussian);
-    store::Config().SetInterfaceLanguage(store::kLangUkrainian);
+    EXPECT_EQ(config::Config().InterfaceLanguage(),
+              k.messages.empty() ? config::kLangUkrainian : config::kLangRussian);
+    config::Config().SetInterfaceLanguage(config::kLangUkrainian);
   }
   EXPECT_TRUE(test::NativeExists(c.NativePath("x")));
   EXPECT_TRUE(test::NativeExists(d.NativePath("a/b/tlx")));

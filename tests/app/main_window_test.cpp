@@ -26,7 +26,7 @@ class StartFolderTest : public ::testing::Test {
   ~StartFolderTest() override { std::filesystem::current_path(saved_cwd_); }
 
   test::TempDrive drive;
-  test::SinkScope scope{store::kLangUkrainian};
+  test::SinkScope scope{config::kLangUkrainian};
 
  private:
   std::filesystem::path saved_cwd_;
@@ -64,8 +64,8 @@ TEST_F(StartFolderTest, MissingSetupConfigurationIsError605) {
   ASSERT_EQ(scope.sink.requests.size(), 1u);
   EXPECT_EQ(scope.sink.requests[0].text, "Отсутствует файл TlxSetup_5_320.Cfg");
   EXPECT_EQ(scope.sink.requests[0].kind, messages::EMsgKind::emk_Error);
-  EXPECT_EQ(store::Config().InterfaceLanguage(), store::kLangRussian);
-  EXPECT_EQ(store::Config().DocLanguage(), store::kLangRussian);
+  EXPECT_EQ(config::Config().InterfaceLanguage(), config::kLangRussian);
+  EXPECT_EQ(config::Config().DocLanguage(), config::kLangRussian);
 }
 
 TEST_F(StartFolderTest, MeasuringMarkerNeedsNoSetupConfiguration) {
@@ -85,7 +85,7 @@ TEST_F(StartFolderTest, UnreadableSetupConfigurationRaises) {
 }
 
 TEST(AgreementAccepted, SupportedSystemRunsTheMainWindow) {
-  test::SinkScope scope{store::kLangUkrainian};
+  test::SinkScope scope{config::kLangUkrainian};
   const platform::PlatformConfig saved = platform::CurrentConfig();
   platform::PlatformConfig config = saved;
   config.os_version = platform::DefaultOSVersion();
@@ -94,7 +94,7 @@ TEST(AgreementAccepted, SupportedSystemRunsTheMainWindow) {
   EXPECT_TRUE(AgreementAccepted([&] { ++runs; }));
   EXPECT_EQ(runs, 1);
   EXPECT_TRUE(scope.sink.requests.empty());
-  EXPECT_EQ(store::Config().InterfaceLanguage(), store::kLangRussian);
+  EXPECT_EQ(config::Config().InterfaceLanguage(), config::kLangRussian);
 
   for (auto version : {std::optional<platform::OSVersionRecord>{}, std::optional(platform::OSVersionRecord{})}) {
     if (version) {

@@ -7,12 +7,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "config/config_record.h"
 #include "messages/recording_sink.h"
 #include "messages/zerror.h"
 #include "platform/fs.h"
 #include "store/aliases.h"
 #include "store/compound_builder.h"
-#include "store/config_record.h"
 #include "store/settings.h"
 #include "store/settings_file.h"
 #include "store/settings_window.h"
@@ -21,6 +21,14 @@
 #include "support/temp_drive.h"
 
 namespace tlx::store {
+// The settings step reads and writes the process-wide configuration record.
+using config::Config;
+using config::ConfigRecord;
+using config::kConfigRecordSize;
+using config::kSettingsFileSize;
+namespace cfg = config::cfg;
+namespace opt = config::opt;
+
 namespace {
 
 uint32_t Dword(const std::string& bytes, std::size_t at) {

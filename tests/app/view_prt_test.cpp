@@ -3,18 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "app/view_prt.h"
-#include "store/config_record.h"
+#include "config/config_record.h"
 
 namespace tlx::app {
 namespace {
 
 TEST(ViewPrtTest, CaptionFollowsTheInterfaceLanguage) {
-  const uint8_t before = store::Config().InterfaceLanguage();
-  store::Config().SetInterfaceLanguage(store::kLangRussian);
+  const uint8_t before = config::Config().InterfaceLanguage();
+  config::Config().SetInterfaceLanguage(config::kLangRussian);
   EXPECT_EQ(ProtocolCaption("c:\\e.txt"), "ТЛК-5 (5-3.2.0)       Просмотр файла c:\\e.txt");
-  store::Config().SetInterfaceLanguage(0);
+  config::Config().SetInterfaceLanguage(0);
   EXPECT_EQ(ProtocolCaption("c:\\e.txt"), "ТЛК-5 (5-3.2.0)       Перегляд файла c:\\e.txt");
-  store::Config().SetInterfaceLanguage(before);
+  config::Config().SetInterfaceLanguage(before);
 }
 
 TEST(ViewPrtTest, ErrorsFirstButtonsOnlyWithBothFiles) {

@@ -4,12 +4,12 @@
 #include <filesystem>
 
 #include "app/wizard.h"
+#include "config/config_record.h"
 #include "drive_map.h"
 #include "messages/recording_sink.h"
 #include "messages/zerror.h"
 #include "platform/fs.h"
 #include "store/compound_builder.h"
-#include "store/config_record.h"
 #include "store/settings.h"
 #include "store/settings_file.h"
 #include "support/files.h"
@@ -139,9 +139,9 @@ TEST_F(WizardTest, WholeRunInOrder) {
   EXPECT_EQ(main.InstallDir, dir);
   EXPECT_EQ(main.ShortcutName, "Сметы");
   const std::string cfg = test::ReadNativeFile(drive.NativePath("tlx5_320/Cfg/Cfg.tlx"));
-  ASSERT_EQ(cfg.size(), store::kSettingsFileSize);
-  EXPECT_EQ(cfg[store::cfg::kInstallKind], 0);
-  EXPECT_EQ(cfg[store::cfg::kInterfaceLanguage], 1);
+  ASSERT_EQ(cfg.size(), config::kSettingsFileSize);
+  EXPECT_EQ(cfg[config::cfg::kInstallKind], 0);
+  EXPECT_EQ(cfg[config::cfg::kInterfaceLanguage], 1);
   EXPECT_EQ(platform::CurrentFolder(), drive.Path("dist"));
   // Not measuring: the setup configuration file keeps its requirement.
   EXPECT_EQ(test::ReadNativeFile(drive.NativePath("dist/TlxSetup_5_320.cfg")), std::string("\x00\x10\x00\x00", 4));

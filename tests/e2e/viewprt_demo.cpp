@@ -6,9 +6,9 @@
 #include <string>
 
 #include "app/win/view_prt.h"
+#include "config/config_record.h"
 #include "messages/lang_box.h"
 #include "messages/win/win_sink.h"
-#include "store/config_record.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int count = 0;
@@ -20,7 +20,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tlx::win::InstallWin32MessageSink();
   // Russian as the setup program has it after its main window first showed.
   tlx::messages::SetInterfaceLang(tlx::messages::elg_Rus);
-  tlx::store::Config().SetInterfaceLanguage(tlx::store::kLangRussian);
+  tlx::config::Config().SetInterfaceLanguage(tlx::config::kLangRussian);
   tlx::appwin::TViewPrt::Open(nullptr, err_file, war_file);
   return 0;
 }

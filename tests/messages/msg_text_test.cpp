@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "config/config_record.h"
 #include "messages/clear_list.h"
 #include "messages/line_breaks.h"
-#include "store/config_record.h"
 
 namespace tlx::messages {
 namespace {
@@ -17,10 +17,10 @@ namespace {
 class LanguageScope {
  public:
   explicit LanguageScope(uint8_t lang) {
-    store::Config().Clear();
-    store::Config().SetInterfaceLanguage(lang);
+    config::Config().Clear();
+    config::Config().SetInterfaceLanguage(lang);
   }
-  ~LanguageScope() { store::Config().Clear(); }
+  ~LanguageScope() { config::Config().Clear(); }
 };
 
 struct MsgTextCase {

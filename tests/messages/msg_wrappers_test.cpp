@@ -120,7 +120,7 @@ TEST(MsgWrappers, HandledNumberShowsNothing) {
 
 TEST(MsgWrappers, ViewFilesAndTitles) {
   {
-    test::SinkScope scope(store::kLangRussian);
+    test::SinkScope scope(config::kLangRussian);
     MsgQueryView("x", 0, "err.prt", "war.prt");
     EXPECT_EQ(scope.sink.requests[0].err_file, "err.prt");
     EXPECT_EQ(scope.sink.requests[0].warn_file, "war.prt");
@@ -142,7 +142,7 @@ TEST(MsgWrappers, ViewFilesAndTitles) {
     EXPECT_EQ(KindTitle(t.kind, true), t.rus);
     EXPECT_EQ(KindTitle(t.kind, false), t.ukr);
   }
-  test::SinkScope scope(store::kLangUkrainian);
+  test::SinkScope scope(config::kLangUkrainian);
   MsgError("x", 0);
   EXPECT_EQ(scope.sink.requests[0].title, "     П о м и л к а  !");
 }

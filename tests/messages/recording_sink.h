@@ -2,8 +2,8 @@
 #pragma once
 #include <vector>
 
+#include "config/config_record.h"
 #include "messages/message_sink.h"
-#include "store/config_record.h"
 
 namespace tlx::test {
 
@@ -22,11 +22,11 @@ class RecordingSink : public messages::MessageSink {
 // language for one test; restores the previous sink and clears the record afterwards.
 class SinkScope {
  public:
-  explicit SinkScope(uint8_t interface_lang = store::kLangRussian) : scope_(&sink) {
-    store::Config().Clear();
-    store::Config().SetInterfaceLanguage(interface_lang);
+  explicit SinkScope(uint8_t interface_lang = config::kLangRussian) : scope_(&sink) {
+    config::Config().Clear();
+    config::Config().SetInterfaceLanguage(interface_lang);
   }
-  ~SinkScope() { store::Config().Clear(); }
+  ~SinkScope() { config::Config().Clear(); }
 
   RecordingSink sink;
 

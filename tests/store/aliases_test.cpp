@@ -3,11 +3,11 @@
 
 #include <filesystem>
 
+#include "config/config_record.h"
 #include "messages/recording_sink.h"
 #include "messages/zerror.h"
 #include "platform/fs.h"
 #include "store/aliases.h"
-#include "store/config_record.h"
 #include "store/version.h"
 #include "store/wfile.h"
 #include "support/files.h"
@@ -71,7 +71,7 @@ TEST_F(AliasesTest, ResolvesNames) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Config().SetDocLanguage(c.doc_lang);
+    config::Config().SetDocLanguage(c.doc_lang);
     EXPECT_EQ(ResolveName(c.name), c.expected);
   }
   EXPECT_EQ(Error([] { ResolveName(" # "); }), std::make_pair(kMsgNoFileName, std::string(" # ")));
@@ -112,8 +112,8 @@ TEST_F(AliasesTest, LoadTakesTheVersionFromTheConfiguration) {
   SetConfigLoader([](const std::string& folder) {
     loaded_from = folder;
     const std::string text = "5\xD3-4.1.7";  // "5У-4.1.7" in code page 1251
-    auto bytes = Config().Bytes();
-    std::copy(text.begin(), text.end(), bytes.begin() + cfg::kVersionText);
+    auto bytes = config::Config().Bytes();
+    std::copy(text.begin(), text.end(), bytes.begin() + config::cfg::kVersionText);
   });
   ASSERT_EQ(LoadAliases(true), 0);
   SetConfigLoader(nullptr);

@@ -13,12 +13,12 @@
 #include <sstream>
 
 #include "app/unattended.h"
+#include "config/config_record.h"
 #include "messages/recording_sink.h"
 #include "platform/config.h"
 #include "platform/fs.h"
 #include "platform/shell.h"
 #include "platform/text.h"
-#include "store/config_record.h"
 #include "support/files.h"
 #include "support/temp_drive.h"
 #include "tools/install_expectation.h"
@@ -45,8 +45,8 @@ uint32_t U32(const std::string& bytes, size_t offset) {
 // and the file times of the two installed user reference files.
 std::string WithoutMoments(std::string cfg) {
   for (size_t i = 0; i < 8; ++i) {
-    cfg.at(store::cfg::kSettingsMoment + i) = 0;
-    cfg.at(store::cfg::kNsiFileTime + i) = 0;
+    cfg.at(config::cfg::kSettingsMoment + i) = 0;
+    cfg.at(config::cfg::kNsiFileTime + i) = 0;
   }
   return cfg;
 }
@@ -115,7 +115,7 @@ class UnattendedE2eTest : public ::testing::Test {
     std::map<std::string, std::string> expected = test::ExpectedInstall(Payload(), variant, test::SampleRules());
     std::map<std::string, std::string> installed = test::TreeFiles(target_.NativePath("tlx5_320"));
     ASSERT_TRUE(expected.contains("CFG/CFG.TLX"));
-    EXPECT_EQ(installed["CFG/CFG.TLX"].size(), store::kSettingsFileSize);
+    EXPECT_EQ(installed["CFG/CFG.TLX"].size(), config::kSettingsFileSize);
     expected.erase("CFG/CFG.TLX");
     installed.erase("CFG/CFG.TLX");
     for (const auto& [path, bytes] : expected) {
@@ -151,22 +151,22 @@ TEST_F(UnattendedE2eTest, InstallsWithTheAnswerFileShortcutAndLog) {
   // Cfg.tlx: the shipped file's first 1407 bytes with the answers, the variant and the fixed values.
   const std::string shipped = ReadNativeFile(Payload() + "/Cfg/Cfg.tlx");
   const std::string cfg = ReadNativeFile(Installed("Cfg/Cfg.tlx"));
-  ASSERT_EQ(cfg.size(), store::kSettingsFileSize);
-  const uint32_t untouched = U32(shipped, store::cfg::kOptionBits) & ~store::opt::kAllSettingsBits;
-  EXPECT_EQ(U32(cfg, store::cfg::kOptionBits),
-            untouched | store::opt::kAutoSave | store::opt::kFirstFreeNumber | store::opt::kPositionHints);
-  EXPECT_EQ(cfg[store::cfg::kDocLanguage], store::kLangRussian);
-  EXPECT_EQ(cfg[store::cfg::kInterfaceLanguage], store::kLangRussian);
-  EXPECT_EQ(U32(cfg, store::cfg::kAutoSavePeriodMs), 90u * 60000u);
+  ASSERT_EQ(cfg.size(), config::kSettingsFileSize);
+  const uint32_t untouched = U32(shipped, config::cfg::kOptionBits) & ~config::opt::kAllSettingsBits;
+  EXPECT_EQ(U32(cfg, config::cfg::kOptionBits),
+            untouched | config::opt::kAutoSave | config::opt::kFirstFreeNumber | config::opt::kPositionHints);
+  EXPECT_EQ(cfg[config::cfg::kDocLanguage], config::kLangRussian);
+  EXPECT_EQ(cfg[config::cfg::kInterfaceLanguage], config::kLangRussian);
+  EXPECT_EQ(U32(cfg, config::cfg::kAutoSavePeriodMs), 90u * 60000u);
   double auto_time = 0;
-  std::memcpy(&auto_time, cfg.data() + store::cfg::kAutoSaveTime, sizeof auto_time);
+  std::memcpy(&auto_time, cfg.data() + config::cfg::kAutoSaveTime, sizeof auto_time);
   EXPECT_DOUBLE_EQ(auto_time, 90.0 / 1440);
-  EXPECT_EQ(cfg[store::cfg::kInstallKind], 1);
-  EXPECT_NE(U32(cfg, store::cfg::kNsiWordSum), 0u);
-  EXPECT_NE(U32(cfg, store::cfg::kNsiWordSum + 4), 0u);
-  EXPECT_EQ(U32(cfg, store::cfg::kDefaultScale), 4u);
-  EXPECT_EQ(U32(cfg, store::cfg::kFixed197), 31u);
-  EXPECT_EQ(U32(cfg, store::cfg::kFixed250), 5u);
+  EXPECT_EQ(cfg[config::cfg::kInstallKind], 1);
+  EXPECT_NE(U32(cfg, config::cfg::kNsiWordSum), 0u);
+  EXPECT_NE(U32(cfg, config::cfg::kNsiWordSum + 4), 0u);
+  EXPECT_EQ(U32(cfg, config::cfg::kDefaultScale), 4u);
+  EXPECT_EQ(U32(cfg, config::cfg::kFixed197), 31u);
+  EXPECT_EQ(U32(cfg, config::cfg::kFixed250), 5u);
   // Everything else, the version text and the 32-byte tail among it, as shipped.
   const std::set<size_t> written_fields = {0,   22,  23,  24,  28,  50,  116, 117, 121, 125,
                                            129, 133, 137, 159, 197, 250};
@@ -237,10 +237,10 @@ TEST_F(UnattendedE2eTest, SavedAnswersReplayTheSameConfiguration) {
   ASSERT_EQ(Run({"/VERYSILENT", "/DIR=c:\\second", "/LOADINF=c:\\b.ini"}), 0) << err;
   const std::string first = ReadNativeFile(target_.NativePath("first/Cfg/Cfg.tlx"));
   const std::string second = ReadNativeFile(target_.NativePath("second/Cfg/Cfg.tlx"));
-  ASSERT_EQ(first.size(), store::kSettingsFileSize);
-  EXPECT_EQ(first[store::cfg::kInstallKind], 0);
-  EXPECT_EQ(U32(first, store::cfg::kOptionBits) & store::opt::kAllSettingsBits,
-            store::opt::kScaling | store::opt::kDbnToDstu | store::opt::kHeadersKp);
+  ASSERT_EQ(first.size(), config::kSettingsFileSize);
+  EXPECT_EQ(first[config::cfg::kInstallKind], 0);
+  EXPECT_EQ(U32(first, config::cfg::kOptionBits) & config::opt::kAllSettingsBits,
+            config::opt::kScaling | config::opt::kDbnToDstu | config::opt::kHeadersKp);
   EXPECT_TRUE(WithoutMoments(first) == WithoutMoments(second));
   // The replayed run took the saved shortcut name too; the second link gets a free name.
   std::set<std::string> names;

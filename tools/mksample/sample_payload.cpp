@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "config/config_record.h"
 #include "package/clear_folder.h"
 #include "package/folder_tables.h"
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "store/compound_builder.h"
-#include "store/config_record.h"
 #include "store/wfile.h"
 
 namespace tlx::mksample {
@@ -101,19 +101,19 @@ void WriteRecordDatabase(const std::string& path, uint32_t count, uint32_t recor
 
 // The shipped configuration: the 1375-byte record and its eight texts.
 void WriteConfiguration(const std::string& path) {
-  store::ConfigRecord record;
-  record.SetOptionBits(store::opt::kScaling | store::opt::kAutoSave | store::opt::kNsiNameInSearch);
-  record.SetDocLanguage(store::kLangUkrainian);
-  record.SetInterfaceLanguage(store::kLangUkrainian);
+  config::ConfigRecord record;
+  record.SetOptionBits(config::opt::kScaling | config::opt::kAutoSave | config::opt::kNsiNameInSearch);
+  record.SetDocLanguage(config::kLangUkrainian);
+  record.SetInterfaceLanguage(config::kLangUkrainian);
   record.SetAutoSavePeriodMs(10 * 60000);
   record.SetAutoSaveTime(10.0 / (24 * 60));
-  for (size_t i = 0; i < sizeof kVersionText - 1; ++i) record.SetU8(store::cfg::kVersionText + i, kVersionText[i]);
+  for (size_t i = 0; i < sizeof kVersionText - 1; ++i) record.SetU8(config::cfg::kVersionText + i, kVersionText[i]);
   record.SetDefaultScale(2);
-  record.SetU32(store::cfg::kFixed197, 31);
-  record.SetU8(store::cfg::kFixed250, 5);
-  static constexpr std::array<std::string_view, store::kConfigTextCount> kTexts = {
+  record.SetU32(config::cfg::kFixed197, 31);
+  record.SetU8(config::cfg::kFixed250, 5);
+  static constexpr std::array<std::string_view, config::kConfigTextCount> kTexts = {
       "ТОВ «Будівельна компанія»", "м. Київ", "Директор", "Головний інженер", "Кошторисник", "UAH", "", "3.2.0"};
-  std::string bytes(reinterpret_cast<const char*>(record.Bytes().data()), store::kConfigRecordSize);
+  std::string bytes(reinterpret_cast<const char*>(record.Bytes().data()), config::kConfigRecordSize);
   for (std::string_view text : kTexts) {
     const std::string stored = Cp1251(text);
     bytes += static_cast<char>(stored.size() & 0xFF);

@@ -4,11 +4,11 @@
 #include <exception>
 #include <string>
 
+#include "config/config_record.h"
 #include "messages/message_sink.h"
 #include "messages/win/win_sink.h"
 #include "platform/text.h"
 #include "store/aliases.h"
-#include "store/config_record.h"
 #include "store/settings.h"
 #include "store/sfile.h"
 #include "tools/tlxpack/error_text.h"
@@ -31,7 +31,7 @@ std::string Report() {
   SetProductRoot(root);
   SetConfigLoader([](const std::string& folder) { LoadConfig(folder); });
   if (LoadAliases(false) != 0) return {};  // the start check has shown its message
-  const ConfigRecord& config = Config();
+  const tlx::config::ConfigRecord& config = tlx::config::Config();
   std::string text = "Папка продукта: " + root + "\r\nПапка CFG: " + cfg_folder + "\r\n";
   text += "Версия: " + tlx::platform::Cp1251ToUtf8(config.VersionText()) + "\r\n";
   text += "Язык документов: " + std::to_string(config.DocLanguage()) +

@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "config/config_record.h"
 #include "messages/win/pictures.h"
 #include "platform/fs.h"
-#include "store/config_record.h"
 
 namespace tlx::win {
 namespace {
@@ -33,7 +33,7 @@ int IdOf(DlgControl c) {
 
 RECT ToRect(const messages::DlgRect& r) { return Bounds(r.left, r.top, r.width, r.height); }
 
-bool InterfaceRussian() { return store::Config().InterfaceLanguage() != 0; }
+bool InterfaceRussian() { return config::Config().InterfaceLanguage() != 0; }
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_record.h"
 #include "messages/file_msg.h"
 #include "messages/lang_box.h"
 #include "messages/msg_wrappers.h"
@@ -22,7 +23,6 @@
 #include "messages/win/win_sink.h"
 #include "messages/win/zcontrols.h"
 #include "messages/win/window.h"
-#include "store/config_record.h"
 
 namespace {
 
@@ -177,8 +177,8 @@ bool Has(const std::vector<std::string>& args, const std::string& name) {
 int Run(const std::vector<std::string>& args) {
   if (args.empty()) return 2;
   const bool ukr = Has(args, "--ukr");
-  store::Config().SetInterfaceLanguage(ukr ? 0 : 1);
-  store::Config().SetDocLanguage(ukr ? 0 : 1);
+  config::Config().SetInterfaceLanguage(ukr ? 0 : 1);
+  config::Config().SetDocLanguage(ukr ? 0 : 1);
   messages::SetInterfaceLang(ukr ? messages::elg_Ukr : messages::elg_Rus);
   win::SetApplicationTitle(L"dialog_demo");
   win::InstallWin32MessageSink();

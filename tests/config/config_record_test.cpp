@@ -1,10 +1,10 @@
-#include "store/config_record.h"
+#include "config/config_record.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-namespace tlx::store {
+namespace tlx::config {
 namespace {
 
 TEST(ConfigRecord, StartsZeroAndStoresLittleEndian) {
@@ -50,4 +50,4 @@ TEST(ConfigRecord, RefusesOffsetsOutsideTheRecord) {
 }
 
 }  // namespace
-}  // namespace tlx::store
+}  // namespace tlx::config

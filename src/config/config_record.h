@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-namespace tlx::store {
+namespace tlx::config {
 
 inline constexpr std::size_t kConfigRecordSize = 1375;
 inline constexpr std::size_t kConfigTextCount = 8;
@@ -117,4 +117,4 @@ class ConfigRecord {
 // The process-wide record (zero-filled at start).
 ConfigRecord& Config();
 
-}  // namespace tlx::store
+}  // namespace tlx::config

@@ -1,10 +1,10 @@
-#include "store/config_record.h"
+#include "config/config_record.h"
 
 #include <algorithm>
 #include <bit>
 #include <stdexcept>
 
-namespace tlx::store {
+namespace tlx::config {
 
 void ConfigRecord::Clear() {
   bytes_.fill(0);
@@ -70,4 +70,4 @@ ConfigRecord& Config() {
   return record;
 }
 
-}  // namespace tlx::store
+}  // namespace tlx::config
