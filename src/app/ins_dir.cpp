@@ -7,17 +7,12 @@
 #include "messages/msg_wrappers.h"
 #include "platform/drives.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace tlx::app {
 namespace {
 
 constexpr uint64_t kFourGiB = uint64_t{1} << 32;
-
-// Characters of a UTF-8 text.
-std::size_t CharCount(const std::string& text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<uint8_t>(c) & 0xC0) != 0x80; }));
-}
 
 }  // namespace
 
@@ -65,7 +60,7 @@ void TInsDir::EdFileChange() {
 
 bool TInsDir::FolderInvalid() {
   const std::string& t = EdFile;
-  const bool invalid = CharCount(t) < 4 || !DriveUsable(t[0]) || t[1] != ':' || t[2] != '\\';
+  const bool invalid = platform::Utf8Length(t) < 4 || !DriveUsable(t[0]) || t[1] != ':' || t[2] != '\\';
   if (invalid) {
     UseRussianMessages();
     messages::MsgError("", kMsgBadFolder);

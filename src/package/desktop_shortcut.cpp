@@ -12,6 +12,7 @@ namespace tlx::package {
 
 namespace {
 
+// The longest desktop folder the registry value may name, in characters (not UTF-8 bytes).
 constexpr size_t kMaxDesktopPath = 260;
 constexpr int kShowNormal = 5;
 // Desktop folders below the Windows folder, tried in this order when the registry has none.
@@ -31,7 +32,7 @@ std::string Upper(std::string text) {
 
 std::optional<std::string> DesktopFolder() {
   auto folder = platform::DesktopFolderFromRegistry();
-  if (!folder || folder->empty() || folder->size() > kMaxDesktopPath) return std::nullopt;
+  if (!folder || folder->empty() || platform::Utf8Length(*folder) > kMaxDesktopPath) return std::nullopt;
   return folder;
 }
 

@@ -133,6 +133,24 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+namespace {
+bool StartsCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }
+}  // namespace
+
+std::size_t Utf8Length(std::string_view utf8) {
+  std::size_t count = 0;
+  for (char byte : utf8) count += StartsCharacter(byte) ? 1 : 0;
+  return count;
+}
+
+std::string_view Utf8Head(std::string_view utf8, std::size_t count) {
+  std::size_t seen = 0;
+  for (std::size_t pos = 0; pos < utf8.size(); ++pos) {
+    if (StartsCharacter(utf8[pos]) && seen++ == count) return utf8.substr(0, pos);
+  }
+  return utf8;
+}
+
 std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());

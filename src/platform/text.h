@@ -1,5 +1,6 @@
 // Text codecs: UTF-8 inside the program, code page 1251 in stored formats, UTF-16 at Win32 calls.
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,11 @@ std::optional<std::string> Utf8ToCp1251(std::string_view utf8);
 // Same, but characters with no cp1251 form become '?' (invalid UTF-8 still gives nullopt).
 std::optional<std::string> Utf8ToCp1251Lossy(std::string_view utf8);
 bool IsValidUtf8(std::string_view text);
+// Characters of a UTF-8 text (its bytes that start a character), as name-length limits count them.
+std::size_t Utf8Length(std::string_view utf8);
+// The first `count` characters of a UTF-8 text (the whole text when it is shorter): never cuts a
+// character in two.
+std::string_view Utf8Head(std::string_view utf8, std::size_t count);
 
 // UTF-8 <-> UTF-16; nullopt on invalid input (unpaired surrogates, bad UTF-8).
 std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);

@@ -4,6 +4,7 @@
 #include "messages/zerror.h"
 #include "platform/error.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace tlx::store {
 
@@ -61,8 +62,10 @@ bool TFLBase::Open(std::string_view name, uint8_t mode) {
   last_error_ = 0;
   if (file_.valid()) file_.Close();
   flags_ &= ~(kFlAttached | kFlEof | kFlError | kFlExisted);
-  name_ = std::string(name.substr(0, std::min(name.size(), kFlNameBuffer - 1)));
-  if (name.empty() || name.size() >= kFlNameBuffer) {
+  // The limit counts characters, not the bytes of their UTF-8 form, and the name kept for the
+  // messages is never cut inside a character.
+  name_ = std::string(platform::Utf8Head(name, kFlNameBuffer - 1));
+  if (name.empty() || platform::Utf8Length(name) >= kFlNameBuffer) {
     Error(kNoFileName);
     return false;
   }
@@ -129,7 +132,8 @@ bool TFLBase::Ready(bool write) {
 }
 
 uint32_t TFLBase::Read(void* buffer, uint32_t count) {
-  if (!Ready(false) || count == 0) return 0;
+  // Nothing to transfer is no operation: no direction check, no report.
+  if (count == 0 || !Ready(false)) return 0;
   uint32_t done = 0;
   if (!file_.Read(buffer, count, &done)) {
     Error(0);
@@ -140,7 +144,7 @@ uint32_t TFLBase::Read(void* buffer, uint32_t count) {
 }
 
 uint32_t TFLBase::Write(const void* buffer, uint32_t count) {
-  if (!Ready(true) || count == 0) return 0;
+  if (count == 0 || !Ready(true)) return 0;
   uint32_t done = 0;
   if (!file_.Write(buffer, count, &done)) {
     Error(0);
@@ -150,6 +154,7 @@ uint32_t TFLBase::Write(const void* buffer, uint32_t count) {
 }
 
 uint32_t TFLBase::ReadAt(int64_t position, void* buffer, uint32_t count) {
+  if (count == 0) return 0;
   if ((flags_ & kFlOpen) && !CanRead()) {
     Error(kReadInWriteMode);
     return 0;
@@ -162,6 +167,7 @@ uint32_t TFLBase::ReadAt(int64_t position, void* buffer, uint32_t count) {
 }
 
 uint32_t TFLBase::WriteAt(int64_t position, const void* buffer, uint32_t count) {
+  if (count == 0) return 0;
   if ((flags_ & kFlOpen) && !CanWrite()) {
     Error(kWriteInReadMode);
     return 0;

@@ -20,7 +20,7 @@ inline constexpr uint8_t kFlAttached = 0x20;  // the handle came from Attach
 
 // Mode value of a closed file.
 inline constexpr uint8_t kFlClosedMode = 9;
-// Longest name plus one: names of this length or longer are refused.
+// Longest name plus one, in characters: names of this many characters or more are refused.
 inline constexpr std::size_t kFlNameBuffer = 260;
 
 class TFLBase {
@@ -32,13 +32,14 @@ class TFLBase {
 
   // Opens `name` in mode 0 (read), 2 (create new, asking before replacing), 3 (create always),
   // 4 (read/write, created when missing, positioned at the end) or 5 (read/write existing).
-  // False after reporting: 51 bad name length, 50 bad mode, 52 missing file, or a system error;
-  // false without a report when the user refuses to replace a file.
+  // False after reporting: 51 no name or one of 260 characters or more, 50 bad mode, 52 missing
+  // file, or a system error; false without a report when the user refuses to replace a file.
   bool Open(std::string_view name, uint8_t mode);
   // Uses `handle` (owned from now on) after closing an own open handle.
   void Attach(platform::File handle);
 
-  // Bytes transferred; 0 after an error. A read that returns nothing sets kFlEof.
+  // Bytes transferred; 0 after an error. A read that returns nothing sets kFlEof. A count of 0
+  // does nothing: no check, no report, the position stays.
   uint32_t Read(void* buffer, uint32_t count);
   uint32_t Write(const void* buffer, uint32_t count);
   uint32_t ReadAt(int64_t position, void* buffer, uint32_t count);

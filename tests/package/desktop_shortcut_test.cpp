@@ -106,6 +106,23 @@ TEST(FreeShortcutName, SkipsTheNamesTaken) {
   for (const auto& c : cases) EXPECT_EQ(FreeShortcutName("ТЛК", c.links), c.expected);
 }
 
+// The registry value's limit counts characters: a Cyrillic path of 260 characters (some 500 bytes
+// of UTF-8) is the desktop, one of 261 is not.
+TEST(DesktopFolderLimit, CountsCharacters) {
+  test::TempDrive drive;
+  for (const std::size_t chars : {std::size_t{150}, std::size_t{260}, std::size_t{261}}) {
+    SCOPED_TRACE(chars);
+    std::string path = "d:\\";
+    while (path.size() < 3 + 2 * (chars - 3)) path += "я";
+    test::ScopedDesktop scope{path, drive.Path("windows")};
+    const std::optional<std::string> desktop = DesktopFolder();
+    EXPECT_EQ(desktop.has_value(), chars <= 260);
+    if (desktop) {
+      EXPECT_TRUE(*desktop == path);
+    }
+  }
+}
+
 // The desktop folder fallbacks below the Windows folder (POSIX, where a test chooses that folder).
 TEST(DesktopFallback, UsesTheWindowsFoldersDesktopsInOrderOrWritesNothing) {
   if (!test::ScopedDesktop::ChoosesWindowsFolder()) GTEST_SKIP() << "the system's Windows folder";

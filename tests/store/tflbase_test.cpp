@@ -57,14 +57,45 @@ TEST_F(TFLBaseTest, ModesAndCodes) {
   }
 }
 
-TEST_F(TFLBaseTest, NameLengthIsChecked) {
+// The limit counts characters: a Cyrillic character is two bytes of UTF-8 and still one character,
+// and the name kept for the messages is never cut inside one.
+TEST_F(TFLBaseTest, NameLimitCountsCharacters) {
+  const auto repeat = [](std::string_view unit, std::size_t times) {
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i) text += unit;
+    return text;
+  };
+  struct Case {
+    std::string name;
+    uint32_t code;
+    std::string kept;
+  } cases[] = {
+      {"", 51, ""},
+      {repeat("n", 259), 52, repeat("n", 259)},  // passes the check: not found
+      {repeat("n", 260), 51, repeat("n", 259)},
+      {repeat("ы", 150), 52, repeat("ы", 150)},
+      {repeat("ы", 259), 52, repeat("ы", 259)},
+      {repeat("ы", 260), 51, repeat("ы", 259)},
+      {repeat("n", 258) + "ыы", 51, repeat("n", 258) + "ы"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.name.size()) + " bytes");
+    TSFile file;
+    EXPECT_FALSE(file.Open(c.name, 0));
+    EXPECT_EQ(file.LastErr(), messages::kFileLayerCodeBase + c.code);
+    EXPECT_TRUE(file.Name() == c.kept) << file.Name().size() << " bytes kept";
+  }
+  // A long Cyrillic path opens and is written (folders of 100 characters: the file system's own
+  // limit is on bytes per name).
+  const std::string folder = repeat("ы", 100);
+  const std::string native_folder = drive.NativePath(folder);
+  std::filesystem::create_directories(std::u8string(native_folder.begin(), native_folder.end()));
+  const std::string path = drive.Path(folder + "\\" + repeat("ж", 50));
+  ASSERT_GT(path.size(), 259u);
   TSFile file;
-  EXPECT_FALSE(file.Open("", 0));
-  EXPECT_EQ(file.LastErr(), messages::kFileLayerCodeBase + 51);
-  EXPECT_FALSE(file.Open(drive.Path(std::string(260, 'n')), 3));
-  EXPECT_EQ(file.LastErr(), messages::kFileLayerCodeBase + 51);
-  EXPECT_FALSE(file.Open(std::string(259, 'n'), 0));  // 259 characters pass the check: not found
-  EXPECT_EQ(file.LastErr(), messages::kFileLayerCodeBase + 52);
+  ASSERT_TRUE(file.Open(path, 3)) << file.LastErr();
+  EXPECT_EQ(file.Name(), path);
+  EXPECT_EQ(file.Write("ok", 2), 2u);
 }
 
 TEST_F(TFLBaseTest, RaisesInsteadOfShowingWhenAsked) {
@@ -140,7 +171,26 @@ TEST_F(TFLBaseTest, DirectionChecksAndClosedFile) {
   char byte;
   EXPECT_EQ(file.Read(&byte, 1), 0u);
   EXPECT_EQ(file.LastErr(), messages::kFileLayerCodeBase + 58);
-  EXPECT_EQ(file.Read(&byte, 0), 0u);
+}
+
+// Nothing to transfer does nothing, whichever way the file is open: no code, no message.
+TEST_F(TFLBaseTest, ZeroBytesDoNothing) {
+  WriteNativeFile(native, "data");
+  for (uint8_t mode : {uint8_t{0}, uint8_t{3}}) {
+    SCOPED_TRACE(int(mode));
+    scope.sink.requests.clear();
+    TSFile file;
+    ASSERT_TRUE(file.Open(name, mode));
+    char byte = 'x';
+    EXPECT_EQ(file.Read(&byte, 0), 0u);
+    EXPECT_EQ(file.Write(&byte, 0), 0u);
+    EXPECT_EQ(file.ReadAt(1, &byte, 0), 0u);
+    EXPECT_EQ(file.WriteAt(1, &byte, 0), 0u);
+    EXPECT_EQ(file.LastErr(), 0u);
+    EXPECT_EQ(file.Flags() & (kFlError | kFlEof), 0);
+    EXPECT_EQ(file.Tell(), 0);
+    EXPECT_TRUE(scope.sink.requests.empty());
+  }
 }
 
 TEST_F(TFLBaseTest, AttachUsesTheGivenHandle) {
