@@ -120,12 +120,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (appended && !payload->empty()) {
     try {
       tlx::store::WFile buffer(buffer_path, tlx::store::ScrambleKey{static_cast<uint32_t>(group) + tlx::store::ScrambleOffset});
-      const std::vector<ManifestLine> manifest = ReadManifest(buffer, group);
       const ExtractTarget target{drive.Path("inst"), group, variant};
       tlx::store::WRec record;
-      for (uint32_t logical = 1; logical < buffer.LogicalCount(); ++logical) {
-        ExtractBufferFile(buffer, logical, target, manifest, record);
-      }
+      ExtractInstallBuffer(buffer, target, record);
     } catch (const tlx::messages::ZError&) {
     }
   }

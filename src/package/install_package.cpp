@@ -73,13 +73,9 @@ class Installer {
     MeasureTarget(settings_.InstallDir, measure_);
     {
       store::WFile buffer(buffer_file.path(), store::ScrambleKey{static_cast<uint32_t>(group) + store::ScrambleOffset});
-      const std::vector<ManifestLine> manifest = ReadManifest(buffer, group);
       const ExtractTarget target{settings_.InstallDir, group, settings_.InstallVariant};
-      for (uint32_t logical = 1; logical < buffer.LogicalCount(); ++logical) {
-        if (buffer.LogicalLength(logical) == store::EmptyLogicalSize) continue;
-        view_.ShowFileBar(++file_bar_, kFileBarMax);
-        ExtractBufferFile(buffer, logical, target, manifest, record_, written_);
-      }
+      ExtractInstallBuffer(
+          buffer, target, record_, [this] { view_.ShowFileBar(++file_bar_, kFileBarMax); }, written_);
       buffer.Close();
     }
     MeasureTarget(settings_.InstallDir, measure_);

@@ -6,6 +6,7 @@
 
 #include "package/distribution_writer.h"
 #include "package/folder_tables.h"
+#include "package/manifest_check.h"
 #include "package/manifest_line.h"
 #include "package/volume_blocks.h"
 #include "package/volume_checksum.h"
@@ -30,10 +31,6 @@ constexpr uint64_t kMaxUnpackedVolume = 0x7FFFFFFF;
 
 uint32_t Load32(const uint8_t* p) { return store::GetU32(p); }
 
-// Record types of a data logical file after its first record.
-constexpr uint8_t kDataRecord = 2;
-constexpr uint8_t kFileEndRecord = 0;
-
 // The whole file, or nullopt when it is missing or cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   try {
@@ -42,11 +39,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return std::nullopt;
   }
 }
-
-// A manifest line taken apart, with its record number (from 1) in the manifest.
-struct Line : package::ManifestLine {
-  size_t number = 0;
-};
 
 class Inspector {
  public:
@@ -171,7 +163,7 @@ class Inspector {
     return true;
   }
 
-  std::optional<Line> ParseLine(int group, size_t number, std::string_view raw, uint32_t logical_count) {
+  std::optional<package::NumberedLine> ParseLine(int group, size_t number, std::string_view raw) {
     const std::string where = "group " + std::to_string(group) + ", manifest line " + std::to_string(number);
     const std::string text = platform::Cp1251ToUtf8(package::TrimLine(raw));
     if (text.empty()) return std::nullopt;
@@ -181,14 +173,7 @@ class Inspector {
       Report(where, "\"" + text + "\": " + problem);
       return std::nullopt;
     }
-    if (parsed->logical >= logical_count) {
-      Report(where, "logical file " + std::to_string(parsed->logical) + " does not exist");
-      return std::nullopt;
-    }
-    Line line;
-    static_cast<package::ManifestLine&>(line) = std::move(*parsed);
-    line.number = number;
-    return line;
+    return package::NumberedLine{number, text, std::move(*parsed)};
   }
 
   void ReadBuffer(int group, const std::string& buffer) {
@@ -199,39 +184,50 @@ class Inspector {
       package::WriteWholeFile(path, buffer);
       store::WFile file(path, store::ScrambleKey{static_cast<uint32_t>(group) + store::ScrambleOffset});
       store::WRec rec;
-      std::vector<Line> lines;
+      std::vector<package::NumberedLine> lines;
+      bool parsed = true;
       file.OpenLogical(0);
       for (size_t number = 1; file.ReadRecord(rec); ++number) {
-        if (auto line = ParseLine(group, number, rec.bytes(), file.LogicalCount())) {
+        if (auto line = ParseLine(group, number, rec.bytes())) {
           lines.push_back(std::move(*line));
+        } else if (!package::TrimLine(rec.bytes()).empty()) {
+          parsed = false;
         }
       }
-      for (uint32_t i = 1; i < file.LogicalCount(); ++i) ReadLogical(group, file, i, lines, rec);
+      // The installer's own check, so that verify never passes a buffer the installer refuses.
+      const auto contradictions = package::FindManifestContradictions(file, group, lines);
+      for (const package::ManifestContradiction& c : contradictions) {
+        Report(c.number == 0 ? where : "group " + std::to_string(group) + ", manifest line " + std::to_string(c.number),
+               c.what);
+      }
+      if (!parsed || !contradictions.empty()) return;  // the installer stops here: nothing to list
+      std::vector<std::vector<const package::NumberedLine*>> lines_of(package::kMaxManifestNumber + 1);
+      for (const package::NumberedLine& line : lines) lines_of[line.line.logical].push_back(&line);
+      const std::vector<const package::NumberedLine*> none;
+      for (uint32_t i = 1; i < file.LogicalCount(); ++i) {
+        if (file.LogicalLength(i) == store::EmptyLogicalSize) continue;
+        ReadLogical(group, file, i, i <= package::kMaxManifestNumber ? lines_of[i] : none, rec);
+      }
     } catch (const std::exception& error) {
       Report(where, ErrorText(error));
     }
   }
 
-  void ReadLogical(int group, store::WFile& file, uint32_t i, const std::vector<Line>& lines, store::WRec& rec) {
+  // Lists the files of the non-empty logical file `i`, which the check found to hold at least one per
+  // line.
+  void ReadLogical(int group, store::WFile& file, uint32_t i, const std::vector<const package::NumberedLine*>& lines,
+                   store::WRec& rec) {
     const std::string where = "group " + std::to_string(group) + ", logical file " + std::to_string(i);
-    const bool empty = file.LogicalLength(i) == store::EmptyLogicalSize;
-    bool more = false;
-    if (!empty) {
-      file.OpenLogical(i);
-      more = file.ReadRecord(rec);  // the description record
-    }
-    for (const Line& line : lines) {
-      if (line.logical != i) continue;
-      const std::string at = "group " + std::to_string(group) + ", manifest line " + std::to_string(line.number);
-      if (empty) {
-        Report(at, "names the empty logical file " + std::to_string(i));
-        continue;
-      }
+    file.OpenLogical(i);
+    bool more = file.ReadRecord(rec);  // the description record
+    for (const package::NumberedLine* numbered : lines) {
+      const package::ManifestLine& line = numbered->line;
+      const std::string at = "group " + std::to_string(group) + ", manifest line " + std::to_string(numbered->number);
       uint64_t size = 0;
       bool ended = false;
       while (more && (more = file.ReadRecord(rec))) {
-        if (rec.type == kDataRecord) size += rec.length;
-        if (rec.type == kFileEndRecord) {
+        if (rec.type == package::kFileDataRecord) size += rec.length;
+        if (rec.type == package::kStoredFileEnd) {
           ended = true;
           break;
         }
@@ -241,7 +237,7 @@ class Inspector {
       out_.files.push_back({group, i, line.folder, std::string(folders.language) + std::string(folders.folders[line.folder - 1]),
                             line.name, line.variant, size});
     }
-    if (!empty && more && file.ReadRecord(rec)) Report(where, "holds data that no manifest line takes");
+    if (more && file.ReadRecord(rec)) Report(where, "holds data that no manifest line takes");
   }
 
   std::string setup_;
