@@ -7,6 +7,7 @@ PACKAGES=(
   wine wine64 xvfb xauth x11-utils imagemagick locales
   liblzma-dev lzma-dev 7zip libtomlplusplus-dev
   googletest libgtest-dev libbenchmark-dev
+  libssl-dev openssl osslsigncode
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -56,6 +56,11 @@ VolumeSet::VolumeSet(VolumeProgress& progress, const std::string& program_folder
     // An empty group is legal whatever its numbers; a real one must name three-digit volumes.
     if (!range.empty() && (range.first < 0 || range.last > kLastVolumeNumber)) RaiseDamagedTable(path);
   }
+  digests_ = LoadSha256Sums(folder_);
+  if (digests_) {
+    const platform::Sha256Digest* expected = FindDigest(*digests_, kChecksumTableName);
+    if (expected == nullptr || FileSha256(path) != *expected) RaiseDamagedTable(path);
+  }
 }
 
 VolumeSet::~VolumeSet() = default;
@@ -96,20 +101,29 @@ void VolumeSet::CheckGroupVolumes(int group, const std::function<void(const std:
       Fail("Файл " + name + " - отсутствует");
       continue;
     }
-    if (!has_record) {
+    const platform::Sha256Digest* expected_digest = digests_ ? FindDigest(*digests_, name) : nullptr;
+    if (!has_record || (digests_ && expected_digest == nullptr)) {
       Fail("Файл " + name + " - нет контрольной суммы");
       continue;
     }
     VolumeChecksumStream checksum;
+    platform::Sha256 digest;
+    if (expected_digest != nullptr && !digest.valid()) {
+      messages::RaiseMsg("SHA-256 недоступен в этой системе", messages::kMsgFinalText);
+    }
     {
       store::SFile volume(path, store::kSFileRead);
       block.resize(kReadBlock);
-      while (const uint32_t done = volume.Read(block.data(), kReadBlock)) checksum.Update(block.data(), done);
+      while (const uint32_t done = volume.Read(block.data(), kReadBlock)) {
+        checksum.Update(block.data(), done);
+        if (expected_digest != nullptr) digest.Update({block.data(), done});
+      }
     }
     uint32_t lo = 0;
     uint32_t hi = 0;
     checksum.AddTo(&lo, &hi);
-    if (lo == Load32(record) && hi == Load32(record + 4)) {
+    const bool digest_holds = expected_digest == nullptr || digest.Finish() == *expected_digest;
+    if (lo == Load32(record) && hi == Load32(record + 4) && digest_holds) {
       onVerified(path);
     } else {
       Fail("Файл " + name + " - Ошибки при чтении");

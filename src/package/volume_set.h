@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "package/sha256_sums.h"
 
 namespace tlx::store {
 class SFile;
@@ -53,9 +56,11 @@ struct VolumeRange {
 class VolumeSet {
  public:
   // Looks up the distribution folder of `program_folder`, opens its `kssum` for the whole step and
-  // reads the three ranges. Raises ZError: the missing folder (SetupFolderOf), the file layer's error
-  // for a missing or unreadable table, and ZError 0 "Файл <path> - Ошибки при чтении" for a table
-  // shorter than its header or a non-empty range outside 0..999. The progress view must outlive this.
+  // reads the three ranges; reads SHA256SUMS when the folder has one, and then checks `kssum`
+  // against it. Raises ZError: the missing folder (SetupFolderOf), the file layer's error for a
+  // missing or unreadable table, ZError 0 "Файл <path> - Ошибки при чтении" for a table shorter than
+  // its header, a non-empty range outside 0..999, or a table that the list does not name or whose
+  // SHA-256 differs, and LoadSha256Sums's errors. The progress view must outlive this.
   VolumeSet(VolumeProgress& progress, const std::string& program_folder);
   ~VolumeSet();
   VolumeSet(const VolumeSet&) = delete;
@@ -67,9 +72,11 @@ class VolumeSet {
   // is empty; all counters at 0.
   void ResetVolumeProgress();
 
-  // Checks the volumes of `group` (0..2) in number order, each against the table's next record: a
-  // missing volume, one without a record (the table ends early) or one whose checksum differs is listed
-  // and counted; `onVerified` gets the full path of each good volume before the next one is looked at.
+  // Checks the volumes of `group` (0..2) in number order, each against the table's next record and,
+  // when the distribution has SHA256SUMS, against its SHA-256 there (both from one reading): a missing
+  // volume, one without a record (the table ends early, or the list does not name it) or one whose
+  // checksum or digest differs is listed and counted; `onVerified` gets the full path of each good
+  // volume before the next one is looked at.
   // A volume that exists but cannot be read raises the file layer's ZError.
   void CheckGroupVolumes(int group, const std::function<void(const std::string& path)>& onVerified);
 
@@ -88,6 +95,7 @@ class VolumeSet {
   std::string program_folder_;
   std::string folder_;  // the distribution folder, with a trailing backslash
   std::unique_ptr<store::SFile> table_;
+  std::optional<std::vector<Sha256Entry>> digests_;  // SHA256SUMS, when the distribution has it
   std::array<VolumeRange, kVolumeGroups> ranges_{};
   uint32_t failed_volumes_ = 0;
   std::vector<std::string> error_lines_;

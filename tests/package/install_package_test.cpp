@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "install_fixture.h"
 #include "messages/zerror.h"
 #include "package/folder_tables.h"
+#include "package/sha256_sums.h"
+#include "package/volume_checksum.h"
 #include "platform/fs.h"
 #include "sample_data.h"
 #include "support/files.h"
@@ -258,6 +261,129 @@ TEST_F(InstallPackageTest, RefusesHostileManifestLines) {
     }
     EXPECT_EQ(InstalledFiles(), std::vector<std::string>{});
     EXPECT_EQ(FilesOutside(), std::vector<std::string>{});
+  }
+}
+
+// SHA256SUMS for every file of the distribution's Setup folder, as the builder writes it.
+void WriteDigestList(const std::string& setup_native) {
+  std::vector<Sha256Entry> entries;
+  for (const auto& entry : fs::directory_iterator(setup_native)) {
+    const std::string name = entry.path().filename().string();
+    if (name == kSha256SumsName) continue;
+    const std::string bytes = ReadNativeFile(entry.path().string());
+    entries.push_back({name, *platform::Sha256Of({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()})});
+  }
+  test::WriteNativeFile(setup_native + "/" + kSha256SumsName, FormatSha256Sums(entries));
+}
+
+std::pair<uint32_t, uint32_t> Checksum(const std::string& bytes) {
+  uint32_t lo = 0, hi = 0;
+  VolumeChecksum(bytes.size(), reinterpret_cast<const uint8_t*>(bytes.data()), &lo, &hi);
+  return {lo, hi};
+}
+
+// Swaps two different bytes 56 apart inside the LZMA stream: 56 is a multiple of both strides of the
+// volume checksum, so each byte keeps its weight in both passes and the checksum stays the same.
+void SwapKeepingTheChecksum(const std::string& native) {
+  std::string bytes = ReadNativeFile(native);
+  const size_t whole = std::min(bytes.size() / 8 * 8, bytes.size() / 7 * 7);
+  size_t at = 100;
+  while (at + 56 < whole && bytes[at] == bytes[at + 56]) ++at;
+  ASSERT_LT(at + 56, whole) << "volume too small";
+  const auto before = Checksum(bytes);
+  std::swap(bytes[at], bytes[at + 56]);
+  ASSERT_EQ(Checksum(bytes), before);
+  test::WriteNativeFile(native, bytes);
+}
+
+TEST_F(InstallPackageTest, ASwapThatKeepsTheAdditiveChecksumIsCaughtBySha256) {
+  AddFiles(0, 1, {File(1, 1, "a.dat", Noise(30000, 1)), File(2, 1, "b.dat", Noise(30000, 2))}, 2);
+  writer_.Finish();
+  const std::string setup = drive_.NativePath("dist\\Setup");
+  WriteDigestList(setup);
+  SwapKeepingTheChecksum(setup + "/TlxStp5_320.002");
+
+  EXPECT_FALSE(InstallPackage({install_dir_, 1, start_dir_}, view_, measure_));
+  ASSERT_EQ(view_.error_lists.size(), 1u);
+  EXPECT_EQ(view_.error_lists[0], std::vector<std::string>{"Файл TlxStp5_320.002 - Ошибки при чтении"});
+  EXPECT_EQ(InstalledFiles(), std::vector<std::string>{});
+
+  // Without the list, kssum alone passes the damaged volume on to the unpacking.
+  fs::remove(setup + "/" + kSha256SumsName);
+  view_ = RecordingView();
+  try {
+    InstallPackage({install_dir_, 1, start_dir_}, view_, measure_);
+  } catch (const ZError&) {
+  }
+  EXPECT_EQ(view_.error_lists.size(), 0u);
+}
+
+// The list must name every volume and kssum, and hold; a list of another form ends the step naming it.
+TEST_F(InstallPackageTest, Sha256SumsIsCheckedWhenPresent) {
+  struct Case {
+    const char* label;
+    std::function<void(const std::string& setup)> change;
+    bool installs;
+    std::vector<std::string> error_list;
+    std::string error;  // the step ends with a ZError holding this
+  };
+  const std::vector<Case> cases = {
+      {"intact", [](const std::string&) {}, true, {}, ""},
+      {"a volume not listed",
+       [](const std::string& setup) {
+         std::string list = ReadNativeFile(setup + "/SHA256SUMS");
+         const size_t at = list.find("TlxStp5_320.001");
+         list.erase(list.rfind('\n', at) + 1, list.find('\n', at) - list.rfind('\n', at));
+         test::WriteNativeFile(setup + "/SHA256SUMS", list);
+       },
+       false, {"Файл TlxStp5_320.001 - нет контрольной суммы"}, ""},
+      {"a volume replaced, kssum rewritten to match",
+       [](const std::string& setup) {
+         std::string table = ReadNativeFile(setup + "/kssum");
+         const std::string other = ReadNativeFile(setup + "/TlxStp5_320.002");
+         const auto [lo, hi] = Checksum(other);
+         for (int i = 0; i < 4; ++i) table[24 + i] = static_cast<char>(lo >> (8 * i));
+         for (int i = 0; i < 4; ++i) table[28 + i] = static_cast<char>(hi >> (8 * i));
+         test::WriteNativeFile(setup + "/kssum", table);
+         test::WriteNativeFile(setup + "/TlxStp5_320.001", other);
+       },
+       false, {}, "kssum - Ошибки при чтении"},
+      {"kssum not listed",
+       [](const std::string& setup) {
+         std::string list = ReadNativeFile(setup + "/SHA256SUMS");
+         list.erase(list.find("  kssum\n") - 64, 64 + 8);
+         test::WriteNativeFile(setup + "/SHA256SUMS", list);
+       },
+       false, {}, "kssum - Ошибки при чтении"},
+      {"a malformed list",
+       [](const std::string& setup) {
+         test::WriteNativeFile(setup + "/SHA256SUMS", ReadNativeFile(setup + "/SHA256SUMS") + "not a digest line\n");
+       },
+       false, {}, "SHA256SUMS, строка "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    StartOver();
+    const int32_t next =
+        AddFiles(0, 1, WithReferenceSources(0, {File(1, 1, "a.dat", Noise(20000, 1)), File(2, 1, "b.dat", Noise(20000, 2))}), 1);
+    AddReferenceGroups(next);
+    writer_.Finish();
+    const std::string setup = drive_.NativePath("dist\\Setup");
+    WriteDigestList(setup);
+    c.change(setup);
+    try {
+      EXPECT_EQ(InstallPackage({install_dir_, 1, start_dir_}, view_, measure_), c.installs);
+      EXPECT_EQ(c.error, "");
+    } catch (const ZError& e) {
+      EXPECT_NE(e.Params().find(c.error), std::string::npos) << e.Params();
+      EXPECT_NE(c.error, "") << e.Params();
+    }
+    if (c.error_list.empty()) {
+      EXPECT_EQ(view_.error_lists.size(), 0u);
+    } else {
+      EXPECT_EQ(view_.error_lists, std::vector<std::vector<std::string>>{c.error_list});
+    }
+    EXPECT_EQ(InstalledFiles().size(), c.installs ? 2u : 0u);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "package/distribution_writer.h"
+#include "package/sha256_sums.h"
 #include "package/volume_blocks.h"
 #include "package/volume_set.h"
 #include "platform/file.h"
@@ -15,6 +16,7 @@
 #include "tools/tlxpack/payload.h"
 #include "tools/tlxpack/progress.h"
 #include "tools/tlxpack/scratch_folder.h"
+#include "tools/tlxpack/signing.h"
 #include "tools/tlxpack/volume_writer.h"
 
 namespace tlx::tlxpack {
@@ -24,7 +26,7 @@ namespace {
 // Largest install buffer a compound file can address.
 constexpr uint64_t kMaxBufferSize = 0x7FFFFFFF;
 
-// Removes the volumes and checksum table an earlier build left in `setup_folder`.
+// Removes the volumes and checksum lists an earlier build left in `setup_folder`.
 void RemoveOldVolumes(const std::string& setup_folder) {
   auto entries = platform::ListFolder(setup_folder, std::string(package::kVolumePrefix) + "*");
   if (entries) {
@@ -32,8 +34,43 @@ void RemoveOldVolumes(const std::string& setup_folder) {
       if ((entry.attributes & platform::attr::kDirectory) == 0) platform::DeleteFile(JoinPath(setup_folder, entry.name));
     }
   }
-  const std::string table = JoinPath(setup_folder, package::kChecksumTableName);
-  if (platform::FileExists(table) && !platform::DeleteFile(table)) throw std::runtime_error(table + ": cannot be replaced");
+  for (const char* name : {package::kChecksumTableName, package::kSha256SumsName}) {
+    const std::string list = JoinPath(setup_folder, name);
+    if (platform::FileExists(list) && !platform::DeleteFile(list)) throw std::runtime_error(list + ": cannot be replaced");
+  }
+}
+
+// Signs every program of the payload into the working folder and takes the signed copy as its source.
+void SignPayloadPrograms(PayloadPlan& plan, const SigningOptions& signing, const ScratchFolder& scratch) {
+  int count = 0;
+  for (auto& units : plan.groups) {
+    for (InstallUnit& unit : units) {
+      for (PayloadFile& file : unit.files) {
+        if (!IsProgramFileName(file.name) || SignatureOf(file.source) == ESignature::kNotProgram) continue;
+        const std::string signed_copy = scratch.Path("signed-" + std::to_string(++count) + "-" + file.name);
+        SignProgram(signing, file.source, signed_copy);
+        platform::File copy = platform::File::Open(signed_copy, {});
+        const int64_t size = copy.valid() ? copy.Size() : -1;
+        if (size < 0) throw std::runtime_error(signed_copy + ": the signed program cannot be read");
+        plan.byte_count = plan.byte_count - file.size + static_cast<uint64_t>(size);
+        file.source = signed_copy;
+        file.size = static_cast<uint64_t>(size);
+      }
+    }
+  }
+}
+
+// The SHA256SUMS text: every volume in number order, then `kssum`.
+std::string Sha256SumsText(const VolumeLayout& layout, const std::vector<PackedVolume>& packed, const std::string& table) {
+  std::vector<package::Sha256Entry> entries;
+  for (size_t i = 0; i < layout.volumes.size(); ++i) {
+    entries.push_back({package::VolumeName(layout.volumes[i].number), packed[i].sha256});
+  }
+  const std::optional<platform::Sha256Digest> table_digest =
+      platform::Sha256Of({reinterpret_cast<const uint8_t*>(table.data()), table.size()});
+  if (!table_digest) throw std::runtime_error("this system offers no SHA-256");
+  entries.push_back({package::kChecksumTableName, *table_digest});
+  return package::FormatSha256Sums(entries);
 }
 
 }  // namespace
@@ -59,15 +96,28 @@ BuildResult BuildDistribution(const BuildOptions& options) {
   BuildProgress progress(options.progress);
   progress.SetStage("reading");
   const std::string destination = AbsolutePath(options.destination);
-  const PayloadPlan plan = ReadPayload(options.payload);
+  PayloadPlan plan = ReadPayload(options.payload);
 
   // Every fault of the payload is refused before the first byte goes into the distribution: the
   // buffers are made in the working folder first, and they decide the volumes.
   if (!options.setup_program.empty() && !platform::FileExists(options.setup_program)) {
     throw std::runtime_error(options.setup_program + ": the setup program does not exist");
   }
-  progress.SetTotals(plan.file_count, 0, plan.byte_count);
+  if (options.signing.enabled() && !platform::FileExists(options.signing.pkcs12)) {
+    throw std::runtime_error(options.signing.pkcs12 + ": the certificate file does not exist");
+  }
   ScratchFolder scratch;
+  // Programs are signed in the working folder first, so a refused certificate writes nothing.
+  std::string setup_source = options.setup_program;
+  if (options.signing.enabled()) {
+    progress.SetStage("signing");
+    SignPayloadPrograms(plan, options.signing, scratch);
+    if (!setup_source.empty()) {
+      setup_source = scratch.Path("signed-setup-" + FileNameOf(options.setup_program));
+      SignProgram(options.signing, options.setup_program, setup_source);
+    }
+  }
+  progress.SetTotals(plan.file_count, 0, plan.byte_count);
   std::array<std::string, package::kVolumeGroups> buffers;
   std::array<uint64_t, package::kVolumeGroups> sizes{};
   progress.SetStage("buffers");
@@ -101,13 +151,15 @@ BuildResult BuildDistribution(const BuildOptions& options) {
   progress.SetStage("packing");
   const unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   const std::vector<PackedVolume> packed = PackVolumes(volumes, buffers, JoinPath(setup_folder, ""), jobs, progress);
-  package::WriteWholeFile(JoinPath(setup_folder, package::kChecksumTableName), ChecksumTable(volumes, packed));
   if (!options.setup_program.empty()) {
     const std::string target = JoinPath(destination, FileNameOf(options.setup_program));
-    if (!platform::CopyFile(options.setup_program, target, false)) {
+    if (!platform::CopyFile(setup_source, target, false)) {
       throw std::runtime_error(options.setup_program + ": cannot be copied to " + target);
     }
   }
+  const std::string table = ChecksumTable(volumes, packed);
+  package::WriteWholeFile(JoinPath(setup_folder, package::kChecksumTableName), table);
+  package::WriteWholeFile(JoinPath(setup_folder, package::kSha256SumsName), Sha256SumsText(volumes, packed, table));
 
   progress.SetStage("measuring");
   BuildResult result;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tools/tlxpack/signing.h"
+
 namespace tlx::tlxpack {
 
 inline constexpr char kSetupConfigName[] = "TlxSetup_5_320.cfg";
@@ -17,6 +19,7 @@ struct BuildOptions {
   uint64_t volume_size = kDefaultVolumeSize;  // unpacked bytes per volume, rounded down to whole blocks
   unsigned jobs = 0;          // packing threads; 0: one per core
   bool progress = false;      // draw the progress line and the summary
+  SigningOptions signing;     // when enabled: the setup program and the payload's programs are signed
 };
 
 struct BuildResult {
@@ -27,8 +30,12 @@ struct BuildResult {
   uint64_t required_space = 0;  // written into the setup configuration file
 };
 
-// Builds the distribution. Every fault of the payload is found before anything is written; the same
-// payload always gives the same bytes. Old volumes of an earlier build in Setup are removed.
+// Builds the distribution: Setup with the volumes, `kssum` and SHA256SUMS (every volume and `kssum`),
+// the setup program and the setup configuration file. With signing, the payload's programs (".exe"
+// and ".dll" files with PE headers) are signed before they are packed and the setup program as it is
+// copied, before the checksums are written. Every fault of the payload is found before anything is
+// written; without signing the same payload always gives the same bytes. Old volumes and lists of an
+// earlier build in Setup are removed.
 // Throws std::runtime_error (or the file layer's ZError) naming the file and the fault.
 BuildResult BuildDistribution(const BuildOptions& options);
 

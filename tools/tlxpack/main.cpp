@@ -1,6 +1,7 @@
 // tlxpack: builds, verifies and lists distributions of the suite.
 //   tlxpack build PAYLOAD -o DIST [--volume-size SIZE] [--jobs N] [--setup SETUP.EXE]
-//   tlxpack verify DIST
+//                 [--sign-pkcs12 FILE [--sign-password-file FILE] [--timestamp URL]]
+//   tlxpack verify DIST [--ca-file FILE]
 //   tlxpack list DIST
 //   tlxpack install DIST FOLDER [--variant 0|1]   (the install step without windows)
 #include <exception>
@@ -14,6 +15,7 @@
 #include "tools/tlxpack/inspect.h"
 #include "tools/tlxpack/install.h"
 #include "tools/tlxpack/paths.h"
+#include "tools/tlxpack/signing.h"
 
 namespace {
 
@@ -22,7 +24,8 @@ using tlx::platform::WriteStd;
 
 constexpr char kUsage[] =
     "usage: tlxpack build PAYLOAD -o DIST [--volume-size SIZE] [--jobs N] [--setup SETUP.EXE]\n"
-    "       tlxpack verify DIST\n"
+    "                     [--sign-pkcs12 FILE [--sign-password-file FILE] [--timestamp URL]]\n"
+    "       tlxpack verify DIST [--ca-file FILE]\n"
     "       tlxpack list DIST\n"
     "       tlxpack install DIST FOLDER [--variant 0|1]\n";
 
@@ -36,11 +39,18 @@ int Build(const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     auto value = [&]() -> const std::string* { return i + 1 < args.size() ? &args[++i] : nullptr; };
-    if (arg == "-o" || arg == "--volume-size" || arg == "--jobs" || arg == "--setup") {
+    if (arg == "-o" || arg == "--volume-size" || arg == "--jobs" || arg == "--setup" || arg == "--sign-pkcs12" ||
+        arg == "--sign-password-file" || arg == "--timestamp") {
       const std::string* v = value();
       if (v == nullptr) return Usage(arg + " needs a value");
       if (arg == "-o") {
         options.destination = *v;
+      } else if (arg == "--sign-pkcs12") {
+        options.signing.pkcs12 = *v;
+      } else if (arg == "--sign-password-file") {
+        options.signing.password_file = *v;
+      } else if (arg == "--timestamp") {
+        options.signing.timestamp_url = *v;
       } else if (arg == "--setup") {
         options.setup_program = *v;
       } else if (arg == "--volume-size") {
@@ -62,6 +72,9 @@ int Build(const std::vector<std::string>& args) {
     }
   }
   if (options.payload.empty() || options.destination.empty()) return Usage("build needs PAYLOAD and -o DIST");
+  if (!options.signing.enabled() && (!options.signing.password_file.empty() || !options.signing.timestamp_url.empty())) {
+    return Usage("--sign-password-file and --timestamp need --sign-pkcs12");
+  }
   options.progress = tlx::platform::IsTerminal(StdStream::Out);
   tlx::tlxpack::BuildDistribution(options);
   return 0;
@@ -93,14 +106,27 @@ int Run(const std::vector<std::string>& args) {
   if (command == "build") return Build(rest);
   if (command == "install") return Install(rest);
   if (command == "verify" || command == "list") {
-    if (rest.size() != 1) return Usage(command + " needs one distribution folder");
-    const tlx::tlxpack::Inspection inspection = tlx::tlxpack::InspectDistribution(rest[0]);
+    std::string ca_file;
+    std::vector<std::string> folders;
+    for (size_t i = 0; i < rest.size(); ++i) {
+      if (command == "verify" && rest[i] == "--ca-file" && i + 1 < rest.size()) {
+        ca_file = rest[++i];
+      } else if (!rest[i].empty() && rest[i][0] == '-') {
+        return Usage("bad " + command + " argument " + rest[i]);
+      } else {
+        folders.push_back(rest[i]);
+      }
+    }
+    if (folders.size() != 1) return Usage(command + " needs one distribution folder");
+    const tlx::tlxpack::Inspection inspection = tlx::tlxpack::InspectDistribution(folders[0]);
     if (command == "list") {
       WriteStd(StdStream::Out, tlx::tlxpack::ListingText(inspection));
-    } else {
-      WriteStd(StdStream::Out, tlx::tlxpack::VerifyReport(inspection, rest[0]));
+      return inspection.problems.empty() ? 0 : 1;
     }
-    return inspection.problems.empty() ? 0 : 1;
+    bool bad_signature = false;
+    WriteStd(StdStream::Out, tlx::tlxpack::SignatureReport(folders[0], ca_file, &bad_signature) +
+                                 tlx::tlxpack::VerifyReport(inspection, folders[0]));
+    return inspection.problems.empty() && !bad_signature ? 0 : 1;
   }
   return Usage("unknown command " + command);
 }

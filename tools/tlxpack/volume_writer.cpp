@@ -50,6 +50,9 @@ PackedVolume PackOne(const VolumePlan& plan, uint32_t blocks_per_volume, const s
   PackedVolume result;
   result.packed_size = written;
   package::VolumeChecksum(written, packed.data(), &result.lo, &result.hi);
+  const std::optional<platform::Sha256Digest> digest = platform::Sha256Of({packed.data(), written});
+  if (!digest) throw std::runtime_error(name + ": this system offers no SHA-256");
+  result.sha256 = *digest;
   return result;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "package/volume_set.h"
+#include "platform/sha256.h"
 
 namespace tlx::tlxpack {
 
@@ -35,10 +36,11 @@ struct VolumeLayout {
 VolumeLayout LayOutVolumes(const std::array<uint64_t, package::kVolumeGroups>& buffer_sizes,
                            uint32_t blocks_per_volume);
 
-// Checksum and packed size of one written volume.
+// Checksum, SHA-256 and packed size of one written volume.
 struct PackedVolume {
   uint32_t lo = 0;
   uint32_t hi = 0;
+  platform::Sha256Digest sha256{};
   uint64_t packed_size = 0;
 };
 
