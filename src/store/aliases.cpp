@@ -11,6 +11,7 @@
 #include "messages/zerror.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "store/config_file.h"
 #include "store/version.h"
 #include "store/wfile.h"
 #include "store/wrec.h"
@@ -29,7 +30,6 @@ struct AliasState {
   std::vector<std::pair<std::string, std::size_t>> names;
   std::vector<std::string> paths;
   bool loaded = false;
-  ConfigLoader config_loader = nullptr;
 };
 
 AliasState& State() {
@@ -136,8 +136,6 @@ void ClearAliases() {
   state.loaded = false;
 }
 
-void SetConfigLoader(ConfigLoader loader) { State().config_loader = loader; }
-
 std::string MissingAliasFileMessage(std::string_view exe_folder) {
   return "У тецi Exe по маршруту " + std::string(exe_folder) + " відсутній файл alias.tlx" +
          std::string(kStopText);
@@ -167,7 +165,7 @@ int LoadAliases(bool skip_check) {
       return 1;
     }
   }
-  if (state.config_loader != nullptr) state.config_loader(state.cfg_folder);
+  LoadConfig(state.cfg_folder);
   SetCurrentVersion(platform::Cp1251ToUtf8(config::Config().VersionText()));
 
   WFile file(state.exe_folder + "alias.tlx", SimpleMode::Read);

@@ -43,15 +43,11 @@ void AddAlias(const AliasEntry& entry);
 // Forgets every alias (the state before the first LoadAliases).
 void ClearAliases();
 
-// Loads the configuration from a folder during LoadAliases; set by the configuration store. When
-// unset, LoadAliases uses the configuration record as it stands.
-using ConfigLoader = void (*)(const std::string& cfg_folder);
-void SetConfigLoader(ConfigLoader loader);
-
 // Sets ExeFolder and CfgFolder from ProductRoot; unless `skip_check`, checks that alias.tlx and the
-// four configuration files exist (else shows the start-check message and returns 1); loads the
-// configuration, takes the suite version from it and adds every record of alias.tlx. Returns 0.
-// Raises the record-file errors of alias.tlx.
+// four configuration files exist (else shows the start-check message and returns 1); loads
+// CfgFolder's cfg.tlx into the configuration record (LoadConfig), takes the suite version from it
+// and adds every record of alias.tlx. Returns 0. Raises LoadConfig's errors and the record-file
+// errors of alias.tlx.
 int LoadAliases(bool skip_check);
 
 // The start-check message for missing configuration files, e.g. the list ' "cfg.tlx", "boib.sfr"'.

@@ -29,27 +29,9 @@ namespace opt = config::opt;
 
 namespace {
 
-constexpr char kDefaultConfigName[] = "CFG#cfg.tlx";
 constexpr uint32_t kMsPerHour = 3600000;
 constexpr uint32_t kMsPerMinute = 60000;
 constexpr double kMsPerDay = 86400000.0;
-
-// Reads up to `limit` bytes from the start of an open file.
-std::vector<uint8_t> ReadUpTo(SFile& file, uint32_t limit) {
-  std::vector<uint8_t> data(limit);
-  uint32_t total = 0;
-  while (total < limit) {
-    const uint32_t got = file.Read(data.data() + total, limit - total);
-    if (got == 0) break;
-    total += got;
-  }
-  data.resize(total);
-  return data;
-}
-
-[[noreturn]] void RaiseReadError(const std::string& name) {
-  messages::RaiseMsg("Файл " + name + " - Ошибки при чтении", messages::kMsgFinalText);
-}
 
 // Days from 1970-01-01 to the given civil date (proleptic Gregorian calendar).
 int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
@@ -158,53 +140,6 @@ bool VerifyNsiChecksum(std::string_view name, int index) {
   const WordSum total = NsiChecksum(name);
   const ConfigRecord& record = Config();
   return total.sum != record.NsiWordSum(index) || total.carries != record.NsiCarryCount(index);
-}
-
-void LoadConfig(std::string_view folder) {
-  const std::string name = folder.empty() ? std::string(kDefaultConfigName) : std::string(folder) + "cfg.tlx";
-  SFile file(name, kSFileRead);
-  const std::vector<uint8_t> data = ReadUpTo(file, kConfigReadLimit);
-  file.Close();
-  ConfigRecord& record = Config();
-  std::copy_n(data.begin(), std::min(data.size(), kConfigRecordSize), record.Bytes().begin());
-  std::size_t at = kConfigRecordSize;
-  for (std::string& text : record.Texts()) {
-    if (at + 2 > data.size()) {
-      text.clear();
-      continue;
-    }
-    const std::size_t length = data[at] | (static_cast<std::size_t>(data[at + 1]) << 8);
-    if (length > data.size() - at - 2) RaiseReadError(file.Name());
-    text = platform::Cp1251ToUtf8(
-        std::string_view(reinterpret_cast<const char*>(data.data() + at + 2), length));
-    at += 2 + length;
-  }
-}
-
-void SaveConfig() {
-  const std::string name = ResolveName(kDefaultConfigName);
-  std::vector<uint8_t> content;
-  {
-    SFile file(name, kSFileRead);
-    const int64_t size = file.Size();
-    if (size > 0) content = ReadUpTo(file, static_cast<uint32_t>(std::min<int64_t>(size, UINT32_MAX)));
-  }
-  const ConfigRecord& record = Config();
-  std::vector<uint8_t> fresh(record.Bytes().begin(), record.Bytes().end());
-  int slot = 0;
-  for (const std::string& text : record.Texts()) {
-    const std::optional<std::string> stored = platform::Utf8ToCp1251(text);
-    if (!stored || stored->size() > UINT16_MAX)
-      messages::RaiseMsg("Файл " + name + " - текст " + std::to_string(slot) + " не может быть записан",
-                         messages::kMsgFinalText);
-    fresh.push_back(static_cast<uint8_t>(stored->size()));
-    fresh.push_back(static_cast<uint8_t>(stored->size() >> 8));
-    fresh.insert(fresh.end(), stored->begin(), stored->end());
-    ++slot;
-  }
-  if (content.size() < fresh.size()) content.resize(fresh.size());
-  std::copy(fresh.begin(), fresh.end(), content.begin());
-  ReplaceFileContents(name, content);
 }
 
 }  // namespace tlx::store

@@ -1,6 +1,6 @@
 // The settings step and the suite's configuration file Cfg.tlx: the user's first preferences are
 // written into the installed \Cfg\Cfg.tlx together with the checksums of the two user
-// reference-data files; LoadConfig and SaveConfig read and write the whole file for the suite.
+// reference-data files (the suite's own reading and writing of the file: store/config_file.h).
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -17,8 +17,6 @@ namespace tlx::store {
 inline constexpr std::string_view kNsiFiles[2] = {"\\Ukr\\UserNsi\\userukr.nsi", "\\Rus\\UserNsi\\userrus.nsi"};
 // Logical files a reference-data file holds.
 inline constexpr uint32_t kNsiLogicalFiles = 255;
-// LoadConfig reads at most this many bytes of the file.
-inline constexpr uint32_t kConfigReadLimit = 65000;
 
 // install_dir + "\Cfg\Cfg.tlx".
 std::string ConfigFileName(std::string_view install_dir);
@@ -45,16 +43,5 @@ void RecordNsiChecksum(std::string_view name, int index);
 
 // True when a new pass over `name` gives another word sum or carry count than slot `index` holds.
 bool VerifyNsiChecksum(std::string_view name, int index);
-
-// Reads folder + "cfg.tlx" ("CFG#cfg.tlx" when `folder` is empty) into ConfigRecord and its eight
-// texts (code page 1251 on disk, UTF-8 in the record). A file shorter than the record fills what it
-// holds; texts missing at the end are left empty. Raises ZError 1 for a missing file and ZError 0
-// naming the file when a text's length runs past the end of the data.
-void LoadConfig(std::string_view folder);
-
-// Writes ConfigRecord and its eight texts over the start of "CFG#cfg.tlx", which must exist; bytes
-// beyond the new end stay. The file is replaced as one step. Raises ZError 1 for a missing file and
-// ZError 0 naming the file for a text that is too long or has no code page 1251 form.
-void SaveConfig();
 
 }  // namespace tlx::store

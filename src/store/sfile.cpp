@@ -127,4 +127,16 @@ void SFile::Close() {
   if (file_.valid() && !file_.Close()) Fail();
 }
 
+std::vector<uint8_t> ReadUpTo(SFile& file, uint32_t limit) {
+  std::vector<uint8_t> data(limit);
+  uint32_t total = 0;
+  while (total < limit) {
+    const uint32_t got = file.Read(data.data() + total, limit - total);
+    if (got == 0) break;
+    total += got;
+  }
+  data.resize(total);
+  return data;
+}
+
 }  // namespace tlx::store

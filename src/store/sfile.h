@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file.h"
 
@@ -63,5 +64,9 @@ class SFile {
   platform::File file_;
   uint8_t mode_;
 };
+
+// Reads up to `limit` bytes from the current position of `file` (fewer at its end). Raises the
+// file's read errors.
+std::vector<uint8_t> ReadUpTo(SFile& file, uint32_t limit);
 
 }  // namespace tlx::store

@@ -13,6 +13,7 @@
 #include "platform/fs.h"
 #include "store/aliases.h"
 #include "store/compound_builder.h"
+#include "store/config_file.h"
 #include "store/settings.h"
 #include "store/settings_file.h"
 #include "store/settings_window.h"

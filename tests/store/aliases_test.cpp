@@ -8,6 +8,7 @@
 #include "messages/zerror.h"
 #include "platform/fs.h"
 #include "store/aliases.h"
+#include "store/sfile.h"
 #include "store/version.h"
 #include "store/wfile.h"
 #include "support/files.h"
@@ -55,6 +56,7 @@ class AliasesTest : public ::testing::Test {
 
 TEST_F(AliasesTest, ResolvesNames) {
   WriteAliasFile({"CFG#@\\CFG", " nsi # @\\RUS\\NSI # @\\UKR\\NSI ", "ABS#c:\\abs\\"});
+  WriteCfgFiles({"cfg.tlx"});
   ASSERT_EQ(LoadAliases(true), 0);
   struct Case {
     std::string name;
@@ -106,21 +108,32 @@ TEST_F(AliasesTest, StartCheckListsMissingFiles) {
   EXPECT_EQ(CfgFolder(), root + "\\Cfg\\");
 }
 
-TEST_F(AliasesTest, LoadTakesTheVersionFromTheConfiguration) {
-  WriteAliasFile({"CFG#@\\CFG"});
-  static std::string loaded_from;
-  SetConfigLoader([](const std::string& folder) {
-    loaded_from = folder;
-    const std::string text = "5\xD3-4.1.7";  // "5У-4.1.7" in code page 1251
-    auto bytes = config::Config().Bytes();
-    std::copy(text.begin(), text.end(), bytes.begin() + config::cfg::kVersionText);
-  });
-  ASSERT_EQ(LoadAliases(true), 0);
-  SetConfigLoader(nullptr);
-  EXPECT_EQ(loaded_from, root + "\\Cfg\\");
+// LoadAliases reads the product's own Cfg.tlx: the version and the document language that picks a
+// two-language alias come from the file, whatever the record held before.
+TEST_F(AliasesTest, LoadReadsTheProductsConfiguration) {
+  WriteAliasFile({"NSI#@\\RUS\\NSI#@\\UKR\\NSI"});
+  WriteCfgFiles({"boib.sfr", "klsstd.tlx", "klsuse.tlx"});
+  std::string cfg(config::kConfigRecordSize, '\0');
+  cfg.replace(config::cfg::kVersionText, 8, "5\xD3-4.1.7");  // "5У-4.1.7" in code page 1251
+  cfg[config::cfg::kDocLanguage] = static_cast<char>(config::kLangUkrainian);
+  cfg += std::string("\x05\x00", 2) + "\xEF\xF3\xF2\xFC\x31";  // first text "путь1"
+  test::WriteNativeFile(drive.NativePath("tlx\\Cfg\\cfg.tlx"), cfg);
+  config::Config().Clear();
+  config::Config().SetDocLanguage(config::kLangRussian);
+
+  ASSERT_EQ(LoadAliases(false), 0);
   EXPECT_EQ(CurrentVersion().text, "4.1.7");
   EXPECT_EQ(CurrentVersion().lang_variant, kVersionLangUkrainian);
   EXPECT_EQ(CurrentVersion().edition, 5);
+  EXPECT_EQ(config::Config().Texts()[0], "путь1");
+  EXPECT_EQ(ResolveName("NSI#a.nsi"), root + "\\UKR\\NSI\\a.nsi");
+}
+
+// Without its Cfg.tlx the product does not run on a record left from elsewhere.
+TEST_F(AliasesTest, MissingConfigurationIsAnError) {
+  WriteAliasFile({"CFG#@\\CFG"});
+  EXPECT_EQ(Error([] { LoadAliases(true); }), std::make_pair(kMsgFileMissing, root + "\\Cfg\\cfg.tlx"));
+  EXPECT_THROW(AliasFolder("CFG"), messages::ZError);
 }
 
 TEST(VersionText, Parses) {

@@ -9,7 +9,6 @@
 #include "messages/win/win_sink.h"
 #include "platform/text.h"
 #include "store/aliases.h"
-#include "store/settings.h"
 #include "store/sfile.h"
 #include "tools/tlxpack/error_text.h"
 
@@ -29,7 +28,6 @@ std::string Report() {
   std::string root = CfgProductFolder();
   while (!root.empty() && root.back() == '\\') root.pop_back();
   SetProductRoot(root);
-  SetConfigLoader([](const std::string& folder) { LoadConfig(folder); });
   if (LoadAliases(false) != 0) return {};  // the start check has shown its message
   const tlx::config::ConfigRecord& config = tlx::config::Config();
   std::string text = "Папка продукта: " + root + "\r\nПапка CFG: " + cfg_folder + "\r\n";
