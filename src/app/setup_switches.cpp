@@ -25,6 +25,7 @@ constexpr SwitchRow kSwitches[] = {
     {"SAVEINF", Kind::Value, "answer file to write the answers of this run to"},
     {"LOG", Kind::Value, "log of every step, volume, file written, message and error, with times"},
     {"SUPPRESSMSGBOXES", Kind::Flag, "messages are answered with their default and logged"},
+    {"VERIFY", Kind::Flag, "checks the distribution (volumes, install buffers, manifests); installs nothing"},
     {"HELP", Kind::Flag, "this text"},
 };
 
@@ -66,6 +67,8 @@ bool Apply(SetupSwitches& s, const std::string& name, const std::string& value, 
     s.suppress_msgboxes = true;
   } else if (name == "HELP") {
     s.help = true;
+  } else if (name == "VERIFY") {
+    s.verify = true;
   }
   return true;
 }
@@ -133,7 +136,8 @@ std::string UsageText(bool with_drives) {
   }
   if (with_drives)
     text += "  --drive LETTER=DIR[:TYPE[:FREE]]  a drive of the installation (fixed, removable, cdrom, remote)\n";
-  text += "Exit codes: 0 installed; 1 could not start; 2 refused before anything was written;\n"
+  text += "Exit codes: 0 installed (/VERIFY: the distribution holds); 1 could not start;\n"
+          "            2 refused before anything was written; 3 /VERIFY found problems (listed);\n"
           "            4 failed during the installation.\n";
   return text;
 }

@@ -29,6 +29,7 @@ struct SetupSwitches {
   std::optional<std::string> log;
   bool suppress_msgboxes = false;
   bool help = false;
+  bool verify = false;  // check the distribution, install nothing
   std::vector<platform::DriveConfig> drives;  // tlxsetup only
 };
 

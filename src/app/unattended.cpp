@@ -5,12 +5,14 @@
 
 #include "app/answer_file.h"
 #include "app/main_window.h"
+#include "app/medium_verify.h"
 #include "app/package_actions.h"
 #include "app/setup_log.h"
 #include "app/wizard.h"
 #include "messages/msg_text.h"
 #include "messages/zerror.h"
 #include "platform/config.h"
+#include "platform/fs.h"
 #include "platform/process.h"
 
 namespace tlx::app {
@@ -225,7 +227,8 @@ UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageS
 
 int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messages::MessageSink* shown_sink,
                    const std::function<void(const std::string&)>& out,
-                   const std::function<void(const std::string&)>& err) {
+                   const std::function<void(const std::string&)>& err,
+                   const std::function<void(const MediumVerifyResult&)>& show_verified) {
   const auto fail = [&](const std::string& text) {
     err(text + "\n");
     return static_cast<int>(ESetupExit::ese_CannotStart);
@@ -248,6 +251,20 @@ int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messa
       if (!platform::Configure(config)) return fail("--drive: this system answers for its own drives");
     }
     if (switches->ui == EUiLevel::eui_Windows) switches->ui = EUiLevel::eui_Silent;
+  }
+  if (switches->verify) {
+    // The distribution of the current folder, as the install step takes it (TInsMain::StartDir).
+    const std::string start_dir = platform::CurrentFolder();
+    const MediumVerifyResult verified =
+        RunMediumVerify(*switches, start_dir, [&](const std::string& line) { out(line + "\n"); });
+    if (switches->ui == EUiLevel::eui_Windows && show_verified) {
+      show_verified(verified);
+    } else if (verified.code != ESetupExit::ese_Done) {
+      std::string text;
+      for (const std::string& line : verified.problems) text += line + "\n";
+      err(text + verified.summary + "\n");
+    }
+    return static_cast<int>(verified.code);
   }
   const UnattendedResult result =
       RunUnattended(*switches, shown_sink, [&](const std::string& line) { out(line + "\n"); });

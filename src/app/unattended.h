@@ -14,9 +14,10 @@ namespace tlx::app {
 // Exit codes (stable values): every code but ese_Done means the installation did not complete.
 enum class ESetupExit : int {
   ese_Done = 0,
-  ese_CannotStart = 1,  // no setup configuration file, unsupported system, no fixed disk, bad switch
-  ese_Refused = 2,      // refused before anything was written (bad folder, no room, folder exists)
-  ese_Failed = 4,       // failed during the installation (bad volumes, file errors)
+  ese_CannotStart = 1,    // no setup configuration file, unsupported system, no fixed disk, bad switch
+  ese_Refused = 2,        // refused before anything was written (bad folder, no room, folder exists)
+  ese_MediumDamaged = 3,  // /VERIFY: the distribution has problems (each one listed); nothing installed
+  ese_Failed = 4,         // failed during the installation (bad volumes, file errors)
 };
 
 struct UnattendedResult {
@@ -30,13 +31,18 @@ struct UnattendedResult {
 UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageSink* shown_sink,
                                const std::function<void(const std::string&)>& progress);
 
+struct MediumVerifyResult;
+
 // The whole command line of tlxsetup (`native_tool`: --drive items and TLX_DRIVES admitted, no
 // windows, so a run without /SILENT or /VERYSILENT counts as /SILENT) or of an unattended setup.exe:
 // parses the switches, answers /HELP with the usage on `out`, sets up the drives, runs, and writes
-// the message of a non-zero code to `err`. Returns the exit code.
+// the message of a non-zero code to `err`. Returns the exit code. /VERIFY checks the distribution
+// the installation would take instead of installing it; a run with windows hands the outcome to
+// `show_verified` instead of writing it.
 int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messages::MessageSink* shown_sink,
                    const std::function<void(const std::string&)>& out,
-                   const std::function<void(const std::string&)>& err);
+                   const std::function<void(const std::string&)>& err,
+                   const std::function<void(const MediumVerifyResult&)>& show_verified = {});
 
 // A message text for a log or a console: line breaks "#" as blanks, no alignment mark.
 std::string PlainMessageText(std::string_view text);

@@ -67,6 +67,8 @@ class VolumeSet {
   VolumeSet& operator=(const VolumeSet&) = delete;
 
   const VolumeRange& Range(int group) const { return ranges_[group]; }
+  // True when the distribution has SHA256SUMS, so every volume is held against it too.
+  bool HasDigests() const { return digests_.has_value(); }
 
   // Before the first group: the tens bar runs to (last number of group 2) div 10, or 0 when group 2
   // is empty; all counters at 0.

@@ -61,5 +61,6 @@ std::string CurrentFolder();
 bool SetCurrentFolder(const std::string& path);
 std::string ProgramFolder();   // folder of the running executable, no trailing separator
 std::string WindowsFolder();   // "C:\Windows" or the configured one
+std::string TempFolder();      // the user's folder for temporary files, no trailing separator
 
 }  // namespace tlx::platform

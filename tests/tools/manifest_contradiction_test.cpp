@@ -68,9 +68,9 @@ TEST_P(ManifestContradictionTest, VerifyNamesItAndTheInstallerRefusesBeforeWriti
   WriteDistribution(drive, c);
 
   const Inspection inspection = InspectDistribution(drive.Path("dist"));
-  const std::string where = c.line == 0 ? "group 0 install buffer" : "group 0, manifest line " + std::to_string(c.line);
+  const std::string line = c.line == 0 ? "InsBf группы 0: " : "InsBf группы 0, строка " + std::to_string(c.line) + " ";
   const bool named = std::any_of(inspection.problems.begin(), inspection.problems.end(), [&](const Problem& p) {
-    return p.where == where && p.what.find(c.what) != std::string::npos;
+    return p.where == "группа 0" && p.what.find(line) != std::string::npos && p.what.find(c.what) != std::string::npos;
   });
   EXPECT_TRUE(named) << VerifyReport(inspection, "dist");
 

@@ -214,20 +214,21 @@ INSTANTIATE_TEST_SUITE_P(
                      bytes[bytes.size() / 2] ^= 0x10;
                      WriteNativeFile(setup + "TlxStp5_320.002", bytes);
                    },
-                   "TlxStp5_320.002", "checksum"},
+                   "TlxStp5_320.002", "Файл TlxStp5_320.002 - Ошибки при чтении"},
         DamageCase{"MissingVolume", [](const std::string& setup) { fs::remove(FsPath(setup + "TlxStp5_320.003")); },
-                   "TlxStp5_320.003", "missing"},
+                   "TlxStp5_320.003", "Файл TlxStp5_320.003 - отсутствует"},
         DamageCase{"TruncatedKssum",
                    [](const std::string& setup) {
                      std::string bytes = ReadNativeFile(setup + "kssum");
                      WriteNativeFile(setup + "kssum", bytes.substr(0, bytes.size() - 8));
+                     fs::remove(FsPath(setup + "SHA256SUMS"));
                    },
-                   "kssum", "truncated"},
+                   "TlxStp5_320.006", "нет контрольной суммы"},
         DamageCase{"HeaderOnlyKssum",
                    [](const std::string& setup) {
                      WriteNativeFile(setup + "kssum", ReadNativeFile(setup + "kssum").substr(0, 20));
                    },
-                   "kssum", "truncated"}),
+                   "Setup", "kssum - Ошибки при чтении"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // A payload the builder must refuse before it writes anything, and a part of the message.

@@ -1,7 +1,8 @@
-// `tlxpack verify` and `tlxpack list`: reads a distribution as the installer would, without
-// installing it: every volume against `kssum`, every volume unpacked and cut into its blocks, each
-// group's install buffer opened as a compound file, its manifest parsed and every logical file
-// walked. Problems are collected with the volume or manifest line they concern.
+// `tlxpack verify` and `tlxpack list`: the distribution read as the installer would read it, without
+// installing it, through the package's check of a medium (the one setup.exe /VERIFY runs): every
+// volume against `kssum` and SHA256SUMS, every volume unpacked and cut into its blocks, each group's
+// install buffer opened as a compound file, its manifest checked and every logical file walked.
+// Problems are collected with the volume or manifest line they concern.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -21,14 +22,15 @@ struct ListedFile {
 };
 
 struct Problem {
-  std::string where;  // "kssum", "TlxStp5_320.004", "group 1, manifest line 3", ...
-  std::string what;
+  std::string where;  // "Setup", "TlxStp5_320.004", "группа 1", ...
+  std::string what;   // the installer's line, naming it: "Файл TlxStp5_320.004 - Ошибки при чтении"
 };
 
 struct Inspection {
   std::vector<ListedFile> files;
   std::vector<Problem> problems;
   uint32_t volumes = 0;  // volumes named by kssum
+  bool digests = false;  // SHA256SUMS was there and checked
 };
 
 // Reads the distribution in `distribution` (the folder holding Setup). Never throws for a fault of

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "app/medium_verify.h"
 #include "app/unattended.h"
+#include "app/win/flist_err.h"
 #include "app/win/lc_dg.h"
 #include "app/win/view_prt.h"
+#include "messages/msg_wrappers.h"
 #include "messages/uncaught.h"
 #include "messages/win/message_dialog.h"
 #include "messages/win/win_sink.h"
@@ -41,14 +44,26 @@ bool AsksForNoBoxes(const std::vector<std::string>& args) {
   return false;
 }
 
-// The unattended installer; its texts in the toolkit's plain box unless the switches ask for none.
+// The outcome of /VERIFY with windows: the problems in the error list, else an information message.
+void ShowVerified(const tlx::app::MediumVerifyResult& result) {
+  if (!result.problems.empty()) {
+    tlx::appwin::TFListErr(nullptr, result.problems).ShowModal();
+  } else if (result.code == tlx::app::ESetupExit::ese_Done) {
+    tlx::messages::MsgInfo(result.summary, tlx::messages::kMsgFinalText);
+  } else {
+    tlx::messages::MsgError(result.summary, tlx::messages::kMsgFinalText);
+  }
+}
+
+// The unattended installer (and /VERIFY); its texts in the toolkit's plain box unless the switches
+// ask for none.
 int RunUnattended(const std::vector<std::string>& args) {
   const bool quiet = AsksForNoBoxes(args);
   tlx::win::Win32MessageSink sink;
   const auto show = [quiet](const std::string& text) {
     if (!quiet) tlx::win::PlainMessageBox(nullptr, text);
   };
-  return tlx::app::RunCommandLine(args, false, &sink, show, show);
+  return tlx::app::RunCommandLine(args, false, &sink, show, show, ShowVerified);
 }
 
 // The licence agreement as the main window and the message loop until it closes.

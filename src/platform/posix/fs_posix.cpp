@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <vector>
 
@@ -408,5 +409,12 @@ std::string ProgramFolder() {
 }
 
 std::string WindowsFolder() { return CurrentConfig().windows_folder; }
+
+std::string TempFolder() {
+  const char* tmpdir = std::getenv("TMPDIR");
+  std::string folder = tmpdir != nullptr && tmpdir[0] == '/' ? tmpdir : "/tmp";
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return posix::WindowsForm(folder);
+}
 
 }  // namespace tlx::platform

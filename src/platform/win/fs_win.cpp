@@ -226,4 +226,12 @@ std::string WindowsFolder() {
   return text ? win::Narrow(*text) : std::string();
 }
 
+std::string TempFolder() {
+  std::optional<std::wstring> text =
+      QueryText([](wchar_t* buffer, DWORD size) { return ::GetTempPathW(size, buffer); });
+  std::string folder = text ? win::Narrow(*text) : std::string();
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
 }  // namespace tlx::platform
