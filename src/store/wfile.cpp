@@ -244,6 +244,24 @@ uint32_t WFile::LogicalLength(uint32_t n) const {
   return directory_[n * 2 + 1];
 }
 
+void WFile::StartWalk() { walked_.clear(); }
+
+void WFile::WalkThrough(uint32_t address, uint32_t size) {
+  const uint32_t end = address + size;  // within the file, checked by the caller
+  auto after = walked_.upper_bound(address);
+  const bool meets_later = after != walked_.end() && after->first < end;
+  auto before = after == walked_.begin() ? walked_.end() : std::prev(after);
+  const bool inside_earlier = before != walked_.end() && before->second > address;
+  if (meets_later || inside_earlier) {
+    Raise("В файле " + name_ + " цепочка записей зациклена (адрес записи " + Hex8(address) + ")");
+  }
+  if (before != walked_.end() && before->second == address) {
+    before->second = end;  // the record follows the last one read there
+  } else {
+    walked_.emplace_hint(after, address, end);
+  }
+}
+
 void WFile::FollowLink(int64_t address) {
   // Records live between the directory and the end of the file's data.
   if (address < int64_t{data_start_} || address > int64_t{end_address_}) {
@@ -294,22 +312,17 @@ bool WFile::ReadNext(WRec& rec, bool full, bool peek_messages) {
       Raise("В файле " + name_ + " запись по адресу " + Hex8(address) + " длиной " +
             std::to_string(head.length) + " выходит за конец файла");
     }
-    if (head.deleted()) {
-      walked_ += kRecordHeadSize + head.length;
-    } else {
+    if (!head.deleted()) {
       const uint32_t take = full ? head.length : 1;
       ReadExact(address + kRecordHeadSize, rec.data(), take);
       if (scramble_ != 0) XorScramble(rec.data(), take, key);
       rec.type = head.type;
       rec.link = head.link;
       rec.length = head.length;
+      // The reader stays on the end marker, so reading on reads it again: not part of the walk.
       if (IsEndMarker(head, rec.data())) return false;
-      walked_ += kRecordHeadSize + head.length;
     }
-    // A chain that passes more bytes than the file holds revisits records: it loops.
-    if (walked_ > file_size_) {
-      Raise("В файле " + name_ + " цепочка записей зациклена (адрес записи " + Hex8(address) + ")");
-    }
+    WalkThrough(address, static_cast<uint32_t>(record_end - address));
     if (head.link == NoLink) {
       if (record_end > end_address_ && compound_) {
         RaiseMsg(name_ + "|" + std::to_string(record_end), kMsgBadLink);

@@ -3,13 +3,16 @@
 //
 // Reading walks chains through links and skips deleted records. Every read is bounds-checked
 // against the physical file: a link or directory entry outside the file, a record running past its
-// end, or a chain that walks more bytes than the file holds raises a ZError naming the file and
-// the address, so damaged or hostile files never hang the reader or drive large allocations.
+// end, or a chain that turns back on itself (a record whose bytes this walk has read before, the
+// walk being everything read since the reader was last positioned) raises a ZError naming the file
+// and the address as soon as it happens, so damaged or hostile files never hang the reader, never
+// feed it the same records twice and never drive large allocations.
 //
 // Writing a logical file builds its chain in the temporary file name + "$$" and joins it to the end
 // of the data area on commit; the old chain stays behind as garbage until CompactCompoundFile.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -157,9 +160,13 @@ class WFile {
   void ReadExact(uint32_t address, void* buffer, uint32_t size);
   void WriteAt(uint32_t address, const void* buffer, uint32_t size);
   void WriteHeaderField(uint32_t offset, uint32_t value);
-  // Positions at a link while walking a chain (the walk budget is kept).
+  // Positions at a link while walking a chain (the walk goes on).
   void FollowLink(int64_t address);
-  void StartWalk() { walked_ = 0; }
+  // Begins a new walk: what the reader read so far is forgotten.
+  void StartWalk();
+  // Notes that the walk read the record [address, address + size); ZError 0 when the walk read any
+  // of these bytes before (the chain loops, or its records overlap).
+  void WalkThrough(uint32_t address, uint32_t size);
   // Reads the next live record; `full` false transfers one data byte only.
   bool ReadNext(WRec& rec, bool full, bool peek_messages);
   RecordHead ReadHead(uint32_t address);
@@ -192,7 +199,9 @@ class WFile {
   int64_t writing_ = -1;      // logical file being written, -1 = none
   uint32_t read_position_ = 0;
   uint32_t last_record_ = 0;
-  uint64_t walked_ = 0;       // bytes passed since the walk began (loop guard)
+  // Runs of bytes read since the walk began (start -> end, disjoint): one run for a chain whose
+  // records follow one another, one more per jump to a place not right after the last run.
+  std::map<uint32_t, uint32_t> walked_;
   uint32_t batch_size_ = 0;   // bytes appended by the current EditRecord batch
 
   // Packed fields.

@@ -21,6 +21,8 @@ constexpr uint32_t kCopyChunk = 64 * 1024;
 }  // namespace
 
 void WFile::WriteAt(uint32_t address, const void* buffer, uint32_t size) {
+  // A change may relink records the reader has passed: reading on starts a new walk.
+  StartWalk();
   file_->Seek(address);
   file_->Write(buffer, size);
   position_ = uint64_t{address} + size;

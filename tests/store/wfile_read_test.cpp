@@ -2,6 +2,8 @@
 // clear error instead of a hang, a crash or a huge allocation.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "messages/recording_sink.h"
 #include "messages/zerror.h"
 #include "store/wfile.h"
@@ -18,6 +20,12 @@ using test::DataStart;
 using test::EndMarkerBytes;
 using test::RecordBytes;
 using test::WriteNativeFile;
+
+std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08X", value);
+  return text;
+}
 
 class WFileReadTest : public ::testing::Test {
  protected:
@@ -202,6 +210,47 @@ TEST_F(WFileReadTest, HostileFilesAreRefused) {
       EXPECT_NE(e.Params().find(name), std::string::npos) << e.Params();
     }
   }
+}
+
+// A chain that turns back on itself is refused the moment it does, not after reading as many bytes
+// as the file holds: a reader that stops early (one stored file at a time) never sees a record twice.
+// Padding after the chain would let a byte budget run on for a long time.
+TEST_F(WFileReadTest, ALoopIsRefusedWhereItCloses) {
+  const uint32_t s = DataStart(1);
+  const std::string padding = RecordBytes(0, -1, std::string(20000, 'p'));
+  const std::string chain = RecordBytes(1, -1, "a") + RecordBytes(2, -1, "b") + RecordBytes(0, int32_t(s + 8), "c");
+  std::string data = chain + EndMarkerBytes();
+  for (int i = 0; i < 50; ++i) data += padding;
+  const std::string bytes = CompoundBytes({{s, static_cast<uint32_t>(chain.size()) + 8}}, data);
+  for (const bool peek : {false, true}) {
+    SCOPED_TRACE(peek ? "PeekRecord" : "ReadRecord");
+    WFile file(Make(bytes));
+    file.OpenLogical(0);
+    WRec rec;
+    auto next = [&] { return peek ? file.PeekRecord(rec) : file.ReadRecord(rec); };
+    EXPECT_TRUE(next());
+    EXPECT_TRUE(next());
+    EXPECT_TRUE(next());
+    EXPECT_EQ(rec.type, 0);
+    try {
+      next();  // "b" again
+      ADD_FAILURE() << "read a record twice";
+    } catch (const ZError& e) {
+      EXPECT_NE(e.Params().find("зациклена (адрес записи " + Hex(s + 8) + ")"), std::string::npos) << e.Params();
+    }
+    // Positioned anew, the reader walks the chain again from its start.
+    file.OpenLogical(0);
+    EXPECT_TRUE(next());
+    EXPECT_EQ(rec.bytes().substr(0, 1), "a");
+  }
+  // Reading on at the end marker reads the marker again: no loop.
+  CreateCompoundFile(drive.Path("plain.dat"), 2, "version");
+  WFile plain(drive.Path("plain.dat"));
+  plain.OpenLogical(0);
+  WRec rec;
+  EXPECT_TRUE(plain.ReadRecord(rec));
+  EXPECT_FALSE(plain.ReadRecord(rec));
+  EXPECT_FALSE(plain.ReadRecord(rec));
 }
 
 TEST_F(WFileReadTest, SeekRecordChecksTheEndAddress) {

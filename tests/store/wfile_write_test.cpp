@@ -173,7 +173,7 @@ TEST_F(WFileWriteTest, CompactionRefusesChainsThatShareRecords) {
   // Logical files 0 and 1 start apart but run into one shared tail: copying both would duplicate it.
   const uint32_t s = test::DataStart(2);
   const std::string tail = test::RecordBytes(0, -1, std::string(100, 't')) + test::EndMarkerBytes();
-  const std::string data = test::RecordBytes(0, -1, "a") + test::RecordBytes(0, int32_t(s + 8), "b") + tail;
+  const std::string data = test::RecordBytes(0, -1, "a") + test::RecordBytes(0, int32_t(s + 16), "b") + tail;
   test::WriteNativeFile(native, test::CompoundBytes({{s, 8 + 115}, {s + 8, 8 + 115}}, data));
   const std::string before = Bytes();
   EXPECT_NE(ErrorText([&] { CompactCompoundFile(name, -1000); }).find("общие записи"), std::string::npos);
