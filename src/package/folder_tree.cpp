@@ -1,5 +1,7 @@
 #include "package/folder_tree.h"
 
+#include <vector>
+
 #include "package/folder_tables.h"
 #include "package/link_guard.h"
 #include "platform/fs.h"
@@ -21,14 +23,18 @@ void CopyInside(const std::string& install_dir, const std::string& from, const s
 }  // namespace
 
 void CreateFolderTree(const std::string& install_dir, int variant) {
-  for (std::string_view folder : kCommonFolders) platform::CreateFolderTree(install_dir + std::string(folder));
+  std::vector<std::string> folders;
+  for (std::string_view folder : kCommonFolders) folders.push_back(install_dir + std::string(folder));
   for (std::string_view language : kLanguageFolders) {
     for (size_t number = 1; number <= kLanguageSubfolders.size(); ++number) {
       if (number == kVariantOneOnlyFolder && variant == 0) continue;
-      platform::CreateFolderTree(install_dir + std::string(language) +
-                                 std::string(kLanguageSubfolders[number - 1]));
+      folders.push_back(install_dir + std::string(language) + std::string(kLanguageSubfolders[number - 1]));
     }
   }
+  // Every folder is checked before the first is made: a link met halfway would have had the
+  // folders before it made wherever it leads.
+  for (const std::string& folder : folders) RequireNoLinksBelow(install_dir, folder);
+  for (const std::string& folder : folders) platform::CreateFolderTree(folder);
 }
 
 void CopyReferenceFiles(const std::string& install_dir, const FileWrittenFn& written) {

@@ -9,7 +9,9 @@ namespace tlx::package {
 
 // Creates, each with its missing parents, the common folders and then for \Ukr and \Rus the working
 // folders in table order; \LPD only for variant 1. A folder that cannot be created is passed over
-// (a later file creation in it fails instead). `install_dir` has no trailing backslash.
+// (a later file creation in it fails instead). `install_dir` has no trailing backslash. Raises the
+// ZError of RequireNoLinksBelow, before any folder is made, when a folder of the tree would run
+// through a link.
 void CreateFolderTree(const std::string& install_dir, int variant);
 
 // Copies, for \Ukr and then \Rus, the language's reference databases from \LBN and its user file from

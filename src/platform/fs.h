@@ -33,6 +33,8 @@ bool SetAttributes(const std::string& path, uint32_t attributes);
 
 bool DeleteFile(const std::string& path);
 bool MoveFile(const std::string& from, const std::string& to, bool replace);
+// Copies a file. Unless `fail_if_exists`, an existing target is deleted first (a link as a link)
+// and the copy is a new file: never written into the old one, which may be a hard link.
 bool CopyFile(const std::string& from, const std::string& to, bool fail_if_exists);
 
 bool CreateFolder(const std::string& path);        // one level; fails when it exists

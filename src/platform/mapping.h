@@ -18,7 +18,8 @@ class Mapping {
 
   // The whole of an existing file, read-only. Invalid on failure (LastError set).
   static Mapping OpenReadOnly(const std::string& path);
-  // Creates (replacing) `path` at exactly `size` bytes and maps it read/write.
+  // Creates `path` at exactly `size` bytes and maps it read/write. An existing file (or a link, as a
+  // link) is deleted first and a new file created: nothing is written into it.
   static Mapping CreateReadWrite(const std::string& path, uint64_t size);
   // Zero-filled private memory of `size` bytes.
   static Mapping Anonymous(uint64_t size);

@@ -33,15 +33,16 @@ SFile::SFile(std::string_view name, uint8_t mode) : name_(ResolveName(name)), mo
       break;
     case kSFileCreateAsk:
     case kSFileCreateReplace:
+      // An existing file (or a link, as a link) goes first and a new file takes its name: the bytes
+      // never go into the old file, which may be a hard link to a file anywhere else.
       if (platform::FileExists(name_)) {
         if (mode == kSFileCreateAsk && !messages::MsgQuery(name_, kReplaceQuery)) {
           RaiseMsg(name_, messages::kMsgHandled);
         }
-        // A file that cannot be deleted (open elsewhere) is still cut to 0 bytes by the creation.
-        platform::DeleteFile(name_);
+        if (!platform::DeleteFile(name_)) Fail();
       }
       options.access = platform::Access::Write;
-      options.disposition = platform::Disposition::CreateAlways;
+      options.disposition = platform::Disposition::CreateNew;
       break;
     case kSFileReadWrite:
       options.access = platform::Access::ReadWrite;

@@ -29,6 +29,8 @@ class SFile {
   // other openers and gives the sequential-scan hint. Raises ZError 1 when a file that must exist
   // is missing, ZError 999 when the user refuses to replace a file (mode 2; the file is untouched),
   // ZError 0 without text for an unknown mode, and RaiseSysError(name) for other system failures.
+  // Modes 2 and 3 delete an existing file (a link as a link) and create a new one, never writing
+  // into the old file; a file that cannot be deleted is the system error of the deletion.
   SFile(std::string_view name, uint8_t mode);
   ~SFile() = default;  // the platform file closes its handle
   SFile(SFile&&) noexcept = default;

@@ -10,6 +10,7 @@
 #include "install_fixture.h"
 #include "messages/zerror.h"
 #include "package/folder_tables.h"
+#include "package/folder_tree.h"
 #include "package/sha256_sums.h"
 #include "package/volume_checksum.h"
 #include "platform/fs.h"
@@ -227,6 +228,48 @@ TEST_F(InstallPackageTest, ExtractionNeverWritesThroughALink) {
   AddFiles(0, 0, {File(1, 1, "escape.dat", "must not leave the installation folder")});
   EXPECT_THROW(Install(0), ZError);
   EXPECT_TRUE(fs::is_empty(outside));
+}
+
+// Links planted in the installation folder before the step: a hard link in the place of an extracted
+// file, of a reference copy, of the install buffer or of the unpacked volume never carries our bytes
+// to the file it shares its data with; every write makes a new file.
+TEST_F(InstallPackageTest, WritesNeverGoThroughAHardLink) {
+  const std::vector<std::string> planted = {"Base/a.dat", "Rus/Etalon/1.bsr", "Rus/Etalon/cfg.tlx", "InsBf",
+                                            "tmp_pck.tmp"};
+  CreateFolderTree(install_dir_, 1);
+  for (size_t i = 0; i < planted.size(); ++i) {
+    const std::string outside = drive_.NativePath("outside" + std::to_string(i));
+    test::WriteNativeFile(outside, "outside, keep");
+    std::error_code ec;
+    fs::create_hard_link(outside, Native(planted[i]), ec);
+    if (ec) GTEST_SKIP() << "no hard links here";
+  }
+  AddReferenceGroups(AddFiles(0, 0, WithReferenceSources(0, {File(1, 1, "a.dat", "ours")})));
+  ASSERT_TRUE(Install(1));
+  for (size_t i = 0; i < planted.size(); ++i) {
+    EXPECT_EQ(ReadNativeFile(drive_.NativePath("outside" + std::to_string(i))), "outside, keep") << planted[i];
+  }
+  EXPECT_EQ(ReadNativeFile(Native("Base/a.dat")), "ours");
+  EXPECT_EQ(ReadNativeFile(Native("Rus/Etalon/1.bsr")), "reference 1.bsr");
+  EXPECT_EQ(ReadNativeFile(Native("Rus/Etalon/cfg.tlx")), "reference cfg.tlx");
+}
+
+// A language folder that is a link to a folder outside: refused before a single folder is made there.
+TEST_F(InstallPackageTest, ALinkedFolderIsRefusedBeforeAnyFolderIsMade) {
+  const std::string outside = drive_.NativePath("outside");
+  fs::create_directories(outside);
+  std::error_code ec;
+  fs::create_directory_symlink(outside, Native("Ukr"), ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here";
+  AddFiles(0, 0, {File(1, 1, "base.dat", "b")});
+  try {
+    Install(1);
+    ADD_FAILURE() << "installed";
+  } catch (const ZError& e) {
+    EXPECT_NE(e.Params().find("ссылку"), std::string::npos) << e.Params();
+  }
+  EXPECT_TRUE(fs::is_empty(outside));
+  EXPECT_FALSE(fs::exists(Native("Base")));  // nothing of the tree either
 }
 
 // Manifests the distribution writer refuses to make, written directly: the step ends with an error

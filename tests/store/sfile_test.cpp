@@ -153,11 +153,45 @@ TEST_F(SFileTest, SharesReadingAndWritingWithOtherOpeners) {
   SFile third(name, kSFileReadWrite);
   char buffer[6];
   EXPECT_EQ(second.Read(buffer, 6), 6u);
-  // Replacing a file that others hold open still gives an empty file.
+  // Replacing deletes the file first and writes a new one; while others hold it open without
+  // letting it be deleted, that is refused and the file stays as it is (never written into).
+  std::string params;
+  EXPECT_EQ(ErrorNumber([&] { SFile replacing(name, kSFileCreateReplace); }, &params), messages::kMsgWholeText);
+  EXPECT_NE(params.find("[Win=00000020]"), std::string::npos) << params;
+  EXPECT_EQ(ReadNativeFile(native), "shared");
+  first.Close();
+  second.Close();
+  third.Close();
   SFile replacing(name, kSFileCreateReplace);
   replacing.Write("new", 3);
   replacing.Close();
   EXPECT_EQ(ReadNativeFile(native), "new");
+}
+
+// A file made anew for each creation: a hard link or a symbolic link in its place is removed as a
+// link, and the file it led to keeps its bytes.
+TEST_F(SFileTest, CreationNeverWritesThroughALink) {
+  const std::string outside = drive.NativePath("outside.dat");
+  for (const bool hard : {true, false}) {
+    SCOPED_TRACE(hard ? "hard link" : "symbolic link");
+    WriteNativeFile(outside, "keep me");
+    std::filesystem::remove(native);
+    std::error_code ec;
+    if (hard) {
+      std::filesystem::create_hard_link(outside, native, ec);
+    } else {
+      std::filesystem::create_symlink(outside, native, ec);
+    }
+    if (ec) continue;  // links of this kind cannot be made here
+    for (uint8_t mode : {kSFileCreateReplace, kSFileCreateAsk}) {
+      scope.sink.answer.button = messages::EMsgButton::emb_Yes;
+      SFile file(name, mode);
+      file.Write("ours", 4);
+      file.Close();
+      EXPECT_EQ(ReadNativeFile(native), "ours");
+      EXPECT_EQ(ReadNativeFile(outside), "keep me");
+    }
+  }
 }
 
 }  // namespace

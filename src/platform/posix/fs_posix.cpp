@@ -96,7 +96,8 @@ bool MatchesPattern(const std::u16string& pattern, const std::string& name) {
          Glob(std::u16string_view(pattern).substr(0, pattern.size() - 1), folded);
 }
 
-// Copies the bytes, permission bits and times of `source` onto `target` (created or replaced).
+// Copies the bytes, permission bits and times of `source` into the new file `target` (which must
+// not exist: a file or link of that name fails the copy rather than carry its bytes elsewhere).
 bool CopyContents(const std::string& source, const std::string& target) {
   const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (in < 0) return FailErrno(errno, source);
@@ -115,7 +116,7 @@ bool CopyContents(const std::string& source, const std::string& target) {
     close(in);
     return false;
   }
-  const int out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int out = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (out < 0) {
     const int e = errno;
     close(in);
@@ -274,13 +275,23 @@ bool CopyFile(const std::string& from, const std::string& to, bool fail_if_exist
   if (!posix::OpenersAllow(src.st_dev, src.st_ino, kShareRead)) return Fail(err::kSharingViolation);
   const auto target = posix::MapPath(to);
   if (!target) return false;
+  // An existing target is replaced by a new file: deleted first (a link as a link, so that a link,
+  // hard or symbolic, never carries the copy anywhere), then created. A name that leads to a FIFO,
+  // a device or a socket is refused, as every open refuses it.
   struct stat dst;
-  if (stat(target->c_str(), &dst) == 0) {
+  if (lstat(target->c_str(), &dst) == 0) {
     if (fail_if_exists) return Fail(err::kFileExists);
-    if (S_ISDIR(dst.st_mode) || !(dst.st_mode & S_IWUSR)) return Fail(err::kAccessDenied);
-    if (!S_ISREG(dst.st_mode)) return Fail(err::kCantAccessFile);
-    if (dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) return Fail(err::kSharingViolation);
-    if (!posix::OpenersAllow(dst.st_dev, dst.st_ino, kShareWrite)) return Fail(err::kSharingViolation);
+    if (S_ISDIR(dst.st_mode)) return Fail(err::kAccessDenied);
+    struct stat led;
+    if (stat(target->c_str(), &led) == 0 && !S_ISREG(led.st_mode) && !S_ISDIR(led.st_mode)) {
+      return Fail(err::kCantAccessFile);
+    }
+    if (!S_ISLNK(dst.st_mode)) {
+      if (!(dst.st_mode & S_IWUSR)) return Fail(err::kAccessDenied);
+      if (dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) return Fail(err::kSharingViolation);
+      if (!posix::OpenersAllow(dst.st_dev, dst.st_ino, kShareDelete)) return Fail(err::kSharingViolation);
+    }
+    if (unlink(target->c_str()) != 0) return FailErrno(errno, *target);
   }
   return CopyContents(*source, *target);
 }

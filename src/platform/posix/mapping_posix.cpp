@@ -101,17 +101,26 @@ Mapping Mapping::CreateReadWrite(const std::string& path, uint64_t size) {
   Mapping m;
   const auto native = posix::MapPath(path);
   if (!native) return m;
+  // An existing file (or a link, as a link) goes first and a new file takes its name; a name that
+  // leads to a FIFO, a device or a socket is refused, as every open refuses it.
   struct stat st;
-  if (stat(native->c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || !(st.st_mode & S_IWUSR))) {
-    SetLastError(err::kAccessDenied);
-    return m;
-  }
-  if (stat(native->c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-    SetLastError(err::kCantAccessFile);
-    return m;
+  if (lstat(native->c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))) {
+      SetLastError(err::kAccessDenied);
+      return m;
+    }
+    struct stat led;
+    if (stat(native->c_str(), &led) == 0 && !S_ISREG(led.st_mode) && !S_ISDIR(led.st_mode)) {
+      SetLastError(err::kCantAccessFile);
+      return m;
+    }
+    if (unlink(native->c_str()) != 0) {
+      posix::SetErrnoError(errno, *native);
+      return m;
+    }
   }
   if (InjectFault(FaultOp::kCreate) || InjectFault(FaultOp::kMap)) return m;
-  const int fd = open(native->c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = open(native->c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) {
     posix::SetErrnoError(errno, *native);
     return m;

@@ -127,7 +127,16 @@ bool CopyFile(const std::string& from, const std::string& to, bool fail_if_exist
   std::optional<std::wstring> wide_from = win::Wide(from);
   std::optional<std::wstring> wide_to = win::Wide(to);
   if (!wide_from || !wide_to) return false;
-  return ::CopyFileW(wide_from->c_str(), wide_to->c_str(), fail_if_exists);
+  // An existing target is replaced by a new file: deleted first (a link as a link), so that a hard
+  // link never carries the copy into the file it shares its data with.
+  if (!fail_if_exists) {
+    const DWORD attributes = ::GetFileAttributesW(wide_to->c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !::DeleteFileW(wide_to->c_str())) {
+      return false;
+    }
+  }
+  return ::CopyFileW(wide_from->c_str(), wide_to->c_str(), TRUE);
 }
 
 bool CreateFolder(const std::string& path) {

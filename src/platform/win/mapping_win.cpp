@@ -67,8 +67,14 @@ Mapping Mapping::CreateReadWrite(const std::string& path, uint64_t size) {
   Mapping m;
   std::optional<std::wstring> wide = win::Wide(path);
   if (!wide) return m;
+  // An existing file (or a link, as a link) goes first and a new file takes its name.
+  const DWORD attributes = ::GetFileAttributesW(wide->c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+      !::DeleteFileW(wide->c_str())) {
+    return m;
+  }
   win::Handle file(::CreateFileW(wide->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return m;
   if (size > 0) {
     // The section of the given size extends the new file to exactly that size.
