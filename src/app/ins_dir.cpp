@@ -5,6 +5,8 @@
 #include "app/drive_space.h"
 #include "app/main_window.h"
 #include "messages/msg_wrappers.h"
+#include "package/desktop_shortcut.h"
+#include "package/manifest_line.h"
 #include "platform/drives.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -58,9 +60,37 @@ void TInsDir::EdFileChange() {
   if (DriveUsable(EdFile[0])) UpdateSpace();
 }
 
+std::optional<std::string> FolderPathProblem(const std::string& folder) {
+  if (folder.size() < 4) return "короткий путь";
+  std::string path = folder.substr(0, 2);
+  size_t start = 3;
+  bool on_disk = true;  // the parts so far exist
+  while (start <= folder.size()) {
+    size_t end = folder.find('\\', start);
+    if (end == std::string::npos) end = folder.size();
+    const std::string part = folder.substr(start, end - start);
+    if (auto problem = package::InstallNameProblem(part)) return "\"" + part + "\": " + *problem;
+    path += "\\" + part;
+    if (on_disk) {
+      const std::optional<uint32_t> attributes = platform::Attributes(path);
+      on_disk = attributes.has_value();
+      if (on_disk && (*attributes & platform::attr::kDirectory) == 0) return path + " - файл";
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ShortcutNameProblem(const std::string& name) {
+  // The link file takes ".LNK" after the name, so a trailing dot or blank and an empty name are fine.
+  if (platform::Utf8Length(name) > package::kMaxInstallName - 4) return "имя файла длиннее 251 символа";
+  return package::InstallNameProblem(name + package::kLinkExtension);
+}
+
 bool TInsDir::FolderInvalid() {
   const std::string& t = EdFile;
-  const bool invalid = platform::Utf8Length(t) < 4 || !DriveUsable(t[0]) || t[1] != ':' || t[2] != '\\';
+  const bool invalid = platform::Utf8Length(t) < 4 || !DriveUsable(t[0]) || t[1] != ':' || t[2] != '\\' ||
+                       FolderPathProblem(t).has_value();
   if (invalid) {
     UseRussianMessages();
     messages::MsgError("", kMsgBadFolder);
@@ -70,6 +100,11 @@ bool TInsDir::FolderInvalid() {
 
 EInsDirClick TInsDir::KNextClick() {
   if (FolderInvalid()) return EInsDirClick::eidc_FocusFolder;
+  if (const std::optional<std::string> problem = ShortcutNameProblem(EdName)) {
+    UseRussianMessages();
+    messages::MsgError(*problem, kMsgBadShortcutName);
+    return EInsDirClick::eidc_FocusName;
+  }
   if (Required > FreeForCheck) {
     UseRussianMessages();
     messages::MsgError("", kMsgNoSpace);

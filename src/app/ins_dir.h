@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/sel_dir.h"
@@ -18,7 +19,19 @@ enum class EInsDirClick : uint8_t {
   eidc_Stay = 0,        // the window stays open
   eidc_FocusFolder = 1, // the window stays open with the focus on the folder field
   eidc_CloseOk = 2,     // the window closes with "OK"
+  eidc_FocusName = 3,   // the window stays open with the focus on the shortcut-name field
 };
+
+// Why `folder` (the folder field's text, beginning with a drive letter, ":" and "") cannot become
+// a folder as typed, or nullopt when it can: a part that Windows cannot hold or would silently
+// change (empty, "." or "..", a trailing dot or blank, ":" or a wildcard, a control character, a
+// device name, more than 255 characters, not UTF-8), or an existing file on the way.
+std::optional<std::string> FolderPathProblem(const std::string& folder);
+
+// Why `name` (the shortcut-name field) cannot name the desktop shortcut file `name` + ".LNK", or
+// nullopt when it can: it is a file name, never a path (no "", "/" or ":"), with none of <>"|?*
+// and no control character, not a device name, not invalid UTF-8, and at most 251 characters.
+std::optional<std::string> ShortcutNameProblem(const std::string& name);
 
 class TInsDir {
  public:
@@ -47,8 +60,11 @@ class TInsDir {
   // Sets the folder field as typing or the program does; runs EdFileChange.
   void SetFolderText(const std::string& text);
   void EdFileChange();
-  // Error 602 and true when the folder text cannot be an installation folder.
+  // Error 602 and true when the folder text cannot be an installation folder (FolderPathProblem
+  // included).
   bool FolderInvalid();
+  // The checks of "Дальше": the folder text, then the shortcut name (error 607 with the reason), the
+  // space, an existing folder; creates the folder only when all pass.
   EInsDirClick KNextClick();
   // "Обзор": `show_picker` shows the picker modally and returns true for "OK".
   EInsDirClick KViewClick(const std::function<bool(TSelDir&)>& show_picker);

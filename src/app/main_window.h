@@ -29,6 +29,7 @@ inline constexpr int32_t kMsgBadFolder = 602;        // error
 inline constexpr int32_t kMsgNoSpace = 603;          // error
 inline constexpr int32_t kMsgNoSetupConfig = 605;    // error
 inline constexpr int32_t kMsgNoFixedDisk = 606;      // error
+inline constexpr int32_t kMsgBadShortcutName = 607;  // error, parameter: the reason
 inline constexpr int32_t kMsgFolderExists = 601;     // as a warning: 1601
 
 // Sets both language bytes of the configuration record to Russian: every message of the setup

@@ -93,6 +93,79 @@ TEST_F(InsDirTest, NextChecksTheFolderTextTheDriveAndTheSpace) {
   EXPECT_FALSE(test::NativeExists(c.NativePath("big")));
 }
 
+// Folder texts Windows cannot hold or would silently change, and shortcut names that are no file
+// name: "Дальше" refuses them (602 with the focus on the folder, 607 naming the reason with the focus
+// on the shortcut name) before any folder is made.
+TEST_F(InsDirTest, NextRefusesHostileFoldersAndShortcutNames) {
+  test::WriteNativeFile(c.NativePath("file"), "a file, not a folder");
+  const std::string kBadName = "Неверно задано наименование ярлыка на рабочем столе: ";
+  struct Case {
+    std::string folder;
+    std::string name;
+    EInsDirClick click;
+    std::string message;  // the start of the text shown
+  };
+  const std::string long_part(256, 'x');
+  const Case cases[] = {
+      {"c:\\tlx   ", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\tlx.", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\tlx\\", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\a\\\\b", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\a:b", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\a*", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\a?b", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\a/b", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\CON", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\x\\nul.txt", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\x\\..\\y", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\a\x01" "b", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\a\xFF", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\" + long_part, "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\file", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\file\\sub", "ok", EInsDirClick::eidc_FocusFolder, kBadFolder},
+      {"c:\\tlx", "..\\..\\evil", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "sub\\x", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "a/b", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "c:evil", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "a<b>", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "a\"b", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "a|b", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "a?", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "a*", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "CON", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "lpt1", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "tab\there", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", "\xC0\xAF", EInsDirClick::eidc_FocusName, kBadName},
+      {"c:\\tlx", std::string(252, 'n'), EInsDirClick::eidc_FocusName, kBadName},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.folder + " / " + k.name);
+    scope.sink.requests.clear();
+    TInsDir window;
+    window.Required = 1;
+    window.SetFolderText(k.folder);
+    window.EdName = k.name;
+    window.FormShow();
+    EXPECT_EQ(window.KNextClick(), k.click);
+    ASSERT_EQ(scope.sink.requests.size(), 1u);
+    EXPECT_EQ(scope.sink.requests[0].text.substr(0, k.message.size()), k.message);
+    EXPECT_EQ(scope.sink.requests[0].kind, messages::EMsgKind::emk_Error);
+  }
+  // Nothing was made: drive c: holds the file alone.
+  std::vector<std::string> made;
+  for (const auto& entry : std::filesystem::directory_iterator(c.native())) {
+    made.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(made, std::vector<std::string>{"file"});
+
+  // Names that are fine: the link file takes ".LNK" after them.
+  for (const std::string& name : {std::string(), std::string("ТЛК5_320"), std::string("name."), std::string("name "),
+                                 std::string(251, 'n')}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ShortcutNameProblem(name), std::nullopt);
+  }
+}
+
 TEST_F(InsDirTest, SpaceLabelsAndTheCheckFigure) {
   TInsDir window;
   window.Required = 700000000;

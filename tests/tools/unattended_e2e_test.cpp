@@ -253,6 +253,48 @@ TEST_F(UnattendedE2eTest, SavedAnswersReplayTheSameConfiguration) {
 // code, whether the payload is installed (for which variant) with a desktop link, and what else
 // must hold afterwards.
 class UnattendedEndTest;
+// Folders and shortcut names from the command line that Windows cannot hold, would change, or that
+// lead elsewhere: each run ends with 2 before anything is made, and no link appears anywhere.
+TEST_F(UnattendedE2eTest, HostileFolderAndShortcutNamesAreRefusedBeforeAnythingIsMade) {
+  WriteNativeFile(target_.NativePath("file"), "a file, not a folder");
+  const std::string kBadFolder = "Неверно задана основная директория программного комплекса";
+  const std::string kBadName = "Неверно задано наименование ярлыка на рабочем столе: ";
+  struct Case {
+    std::vector<std::string> switches;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"/DIR=c:\\tlx   "}, kBadFolder},         {{"/DIR=c:\\tlx."}, kBadFolder},
+      {{"/DIR=c:\\tlx:x"}, kBadFolder},          {{"/DIR=c:\\a*b"}, kBadFolder},
+      {{"/DIR=c:\\a?b"}, kBadFolder},            {{"/DIR=c:\\CON"}, kBadFolder},
+      {{"/DIR=c:\\x\\NUL.txt"}, kBadFolder},     {{"/DIR=c:\\a\x01z"}, kBadFolder},
+      {{"/DIR=c:\\file"}, kBadFolder},           {{"/DIR=c:\\file\\sub"}, kBadFolder},
+      {{"/DIR=c:\\tlx\\"}, kBadFolder},          {{"/DIR=c:\\x\\..\\..\\y"}, kBadFolder},
+      {{"/DIR=c:\\tlx", "/SHORTCUT=..\\..\\evil"}, kBadName},
+      {{"/DIR=c:\\tlx", "/SHORTCUT=sub\\x"}, kBadName},
+      {{"/DIR=c:\\tlx", "/SHORTCUT=a<b>:c"}, kBadName},
+      {{"/DIR=c:\\tlx", "/SHORTCUT=CON"}, kBadName},
+      {{"/DIR=c:\\tlx", "/SHORTCUT=" + std::string(300, 'n')}, kBadName},
+      {{"/DIR=c:\\tlx", "/SHORTCUT=\xFF\xFE"}, kBadName},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.switches.back());
+    std::vector<std::string> args = {"/VERYSILENT"};
+    args.insert(args.end(), c.switches.begin(), c.switches.end());
+    EXPECT_EQ(Run(args), 2) << err;
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    std::vector<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(target_.native())) {
+      left.push_back(test::Utf8(fs::relative(entry.path(), target_.native())));
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Desktop", "file"}));
+    for (const auto& entry : fs::recursive_directory_iterator(dist_drive_.native())) {
+      EXPECT_FALSE(platform::UpperUtf8(test::Utf8(entry.path().filename())).ends_with(".LNK")) << entry.path();
+    }
+  }
+}
+
 struct EndCase {
   const char* label;
   std::function<void(UnattendedEndTest&)> prepare;

@@ -46,6 +46,7 @@ void TInsDir::FormShow() {
 void TInsDir::Act(app::EInsDirClick click) {
   ShowModel();
   if (click == app::EInsDirClick::eidc_FocusFolder) ::SetFocus(ed_file_);
+  if (click == app::EInsDirClick::eidc_FocusName) ::SetFocus(ed_name_);
   if (click == app::EInsDirClick::eidc_CloseOk) Close(EModalResult::mr_OK);
 }
 
