@@ -93,10 +93,25 @@ bool IsVariantOneFolder(int group, uint32_t folder) {
   return group != 0 && folder == package::kVariantOneOnlyFolder;
 }
 
+// The payload is packed as it lies: a link would pack whatever it leads to (a device reads as an
+// empty file, a file elsewhere changes under the builder) and a device, FIFO or socket holds no
+// bytes of its own. Each is refused by name.
+void RequirePlainEntry(const std::string& path, const platform::FolderEntry& entry) {
+  if ((entry.attributes & platform::attr::kReparsePoint) != 0) {
+    Fail(path, "a symbolic link (or junction); the payload takes regular files and folders only");
+  }
+  const platform::FileKind kind = platform::KindOf(path);
+  if (kind == platform::FileKind::kSpecial) {
+    Fail(path, "not a regular file (a device, FIFO or socket); the payload takes regular files and folders only");
+  }
+  if (kind == platform::FileKind::kMissing) Fail(path, "vanished while the payload was read");
+}
+
 std::vector<platform::FolderEntry> List(const std::string& folder) {
   auto entries = platform::ListFolder(folder, "*");
   if (!entries) Fail(folder, "cannot be listed");
   std::erase_if(*entries, [](const platform::FolderEntry& e) { return e.name == "." || e.name == ".."; });
+  for (const platform::FolderEntry& entry : *entries) RequirePlainEntry(JoinPath(folder, entry.name), entry);
   return *entries;
 }
 
