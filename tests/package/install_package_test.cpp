@@ -9,12 +9,16 @@
 
 #include "install_fixture.h"
 #include "messages/zerror.h"
+#include "package/buffer_extract.h"
 #include "package/folder_tables.h"
 #include "package/folder_tree.h"
 #include "package/sha256_sums.h"
 #include "package/volume_checksum.h"
 #include "platform/fs.h"
 #include "sample_data.h"
+#include "store/scramble.h"
+#include "store/wfile.h"
+#include "store/wrec.h"
 #include "support/files.h"
 
 namespace tlx::package {
@@ -270,6 +274,25 @@ TEST_F(InstallPackageTest, ALinkedFolderIsRefusedBeforeAnyFolderIsMade) {
   }
   EXPECT_TRUE(fs::is_empty(outside));
   EXPECT_FALSE(fs::exists(Native("Base")));  // nothing of the tree either
+}
+
+// The reader of one stored file after another, handed a buffer whose description record reads as
+// the end marker (a payload file named "@" alone in its logical file made one): the line finds no
+// records left and is refused, never written as an empty file.
+TEST_F(InstallPackageTest, TheReaderNeverTurnsAChainEndIntoAnEmptyFile) {
+  CreateFolderTree(install_dir_, 1);
+  WriteRawBuffer(drive_.Path("raw.buf"), 0, {"0101at.dat"}, {{1, {{1, "@"}, {2, "data"}, {0, "."}}}}, 2);
+  store::WFile buffer(drive_.Path("raw.buf"), store::ScrambleKey{store::ScrambleOffset});
+  const std::vector<NumberedLine> manifest = ReadManifest(buffer, 0);
+  store::WRec record;
+  try {
+    ExtractBufferFile(buffer, 1, {install_dir_, 0, 1}, {&manifest[0]}, record);
+    ADD_FAILURE() << "written";
+  } catch (const ZError& e) {
+    EXPECT_NE(e.Params().find("строка 1 \"0101at.dat\": данные логического файла 1 кончились"), std::string::npos)
+        << e.Params();
+  }
+  EXPECT_FALSE(test::NativeExists(Native("Base/at.dat")));
 }
 
 // Manifests the distribution writer refuses to make, written directly: the step ends with an error
