@@ -14,11 +14,13 @@ endif()
 if(WIN32 AND TARGET tlx_messages)
   tlx_library(tlx_messages_win
     ${CMAKE_CURRENT_LIST_DIR}/win/window.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win/common_controls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win/pictures.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win/dc_measurer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win/message_dialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win/bs_box_window.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win/win_sink.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win/zcontrols.cpp)
-  target_link_libraries(tlx_messages_win PUBLIC tlx_messages comctl32 uxtheme gdi32 user32)
+  # UxTheme.dll is no known DLL: it is loaded from the system folder at run time, never imported.
+  target_link_libraries(tlx_messages_win PUBLIC tlx_messages comctl32 gdi32 user32)
 endif()

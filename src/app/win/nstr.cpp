@@ -3,6 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "messages/win/common_controls.h"
+
 namespace tlx::appwin {
 namespace {
 
@@ -23,8 +25,8 @@ const store::SettingsCaption& CaptionOf(std::string_view name) {
 // The scale list takes no keys: the scale is picked from the list only.
 LRESULT CALLBACK ScaleProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
   if ((message == WM_KEYDOWN || message == WM_CHAR) && !store::TNstr::ScaleTakesKey()) return 0;
-  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, ScaleProc, 1);
-  return ::DefSubclassProc(hwnd, message, wparam, lparam);
+  if (message == WM_NCDESTROY) win::Comctl().RemoveWindowSubclass(hwnd, ScaleProc, 1);
+  return win::Comctl().DefSubclassProc(hwnd, message, wparam, lparam);
 }
 
 constexpr double kMinutesPerDay = 24.0 * 60.0;
@@ -52,7 +54,7 @@ Control& TNstr::Add(std::string_view name, int id, RECT bounds, HWND parent) {
 
 TNstr::TNstr(HWND owner, store::TNstr& model) : Form(L"TNstr", kWidth, kHeight, owner), model_(model) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES};
-  ::InitCommonControlsEx(&icc);
+  win::Comctl().InitCommonControlsEx(&icc);
   z_text1_ = std::make_unique<win::TZText>(hwnd(), win::Bounds(4, 4, kWidth - 8, 24));
   z_text1_->model().TextR(1) = std::string(CaptionOf("ZText1").rus);
   z_text1_->model().TextU(1) = std::string(CaptionOf("ZText1").ukr);
@@ -86,7 +88,7 @@ TNstr::TNstr(HWND owner, store::TNstr& model) : Form(L"TNstr", kWidth, kHeight, 
     std::wstring text = win::Wide(item);
     ::SendMessageW(scale_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
-  ::SetWindowSubclass(scale_, ScaleProc, 1, 0);
+  win::Comctl().SetWindowSubclass(scale_, ScaleProc, 1, 0);
   StartGroup(Add<win::TZCheckBox>("CbAuto", id++, win::Bounds(282, 142, 252, 18)).hwnd());
   auto_dt_tm_ = win::CreateChild(hwnd(), DATETIMEPICK_CLASSW, L"", WS_VISIBLE | WS_TABSTOP | WS_GROUP | DTS_TIMEFORMAT | DTS_UPDOWN,
                                  kIdAutoDtTm, win::Bounds(300, 162, 64, 22), NstrFont());

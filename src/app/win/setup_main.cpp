@@ -17,6 +17,7 @@
 #include "messages/win/message_dialog.h"
 #include "messages/win/win_sink.h"
 #include "platform/process.h"
+#include "platform/win/system_library.h"
 
 namespace {
 
@@ -81,6 +82,9 @@ void RunApplication() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything loads a DLL: none from the program's folder (a download folder) or the current
+  // one, only from the system folder.
+  tlx::platform::win::RestrictDllSearchToSystemFolder();
   // Held until the process ends: a second copy sees it and ends silently.
   tlx::platform::NamedMutex single = tlx::platform::NamedMutex::Create(kMutexName);
   if (single.already_exists()) return 0;

@@ -5,6 +5,7 @@
 
 #include "app/view_prt.h"
 #include "messages/uncaught.h"
+#include "platform/win/system_library.h"
 
 namespace tlx::appwin {
 namespace {
@@ -13,9 +14,9 @@ constexpr int kBottomHeight = 54;
 
 enum : int { kIdLTxt = 100, kIdKWar, kIdKErr, kIdButton1 };
 
-// The rich-text control's library, loaded once.
+// The rich-text control's library, loaded once, from the system folder only.
 const wchar_t* RichEditClass() {
-  static const bool loaded = ::LoadLibraryW(L"riched20.dll") != nullptr;
+  static const bool loaded = platform::win::LoadSystemLibrary(L"riched20.dll") != nullptr;
   return loaded ? RICHEDIT_CLASSW : L"EDIT";
 }
 

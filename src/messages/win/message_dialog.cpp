@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "config/config_record.h"
+#include "messages/win/common_controls.h"
 #include "messages/win/pictures.h"
 #include "platform/fs.h"
 
@@ -116,7 +117,7 @@ void TDMessages::Paint(HDC dc) {
   ::GetClientRect(hwnd(), &client);
   ::FillRect(dc, &client, background_.get());
   const auto& image = dialog_->control(DlgControl::Image).rect;
-  ::ImageList_Draw(pictures_.get(), dialog_->picture_index(), dc, image.left, image.top, ILD_TRANSPARENT);
+  Comctl().ImageList_Draw(pictures_.get(), dialog_->picture_index(), dc, image.left, image.top, ILD_TRANSPARENT);
   ::SetBkMode(dc, TRANSPARENT);
   const COLORREF default_colour = dialog_->alarm() ? RGB(255, 255, 255) : RGB(0, 0, 0);
   auto draw = [&](const std::string& text, const std::vector<messages::PlacedLine>& lines) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 
+#include "messages/win/common_controls.h"
 #include "messages/zbutton_defaults.h"
 
 namespace tlx::win {
@@ -155,11 +156,11 @@ void DrawImage16(HDC dc, int n) {
 }  // namespace
 
 UniqueImageList MakeMessagePictures() {
-  UniqueImageList list(::ImageList_Create(64, 64, ILC_COLOR24 | ILC_MASK, 8, 0));
+  UniqueImageList list(Comctl().ImageList_Create(64, 64, ILC_COLOR24 | ILC_MASK, 8, 0));
   for (int look = 0; look < 2; ++look) {
     for (int kind = 0; kind < 4; ++kind) {
       UniqueBitmap bitmap = Paint(64, [&](HDC dc) { DrawMessagePicture(dc, kind, look == 1); });
-      ::ImageList_AddMasked(list.get(), bitmap.get(), kMask);
+      Comctl().ImageList_AddMasked(list.get(), bitmap.get(), kMask);
     }
   }
   return list;
@@ -167,10 +168,10 @@ UniqueImageList MakeMessagePictures() {
 
 HIMAGELIST SharedImages16() {
   static UniqueImageList list = [] {
-    UniqueImageList made(::ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, messages::eil16x16_End, 0));
+    UniqueImageList made(Comctl().ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, messages::eil16x16_End, 0));
     for (int n = 0; n < messages::eil16x16_End; ++n) {
       UniqueBitmap bitmap = Paint(16, [&](HDC dc) { DrawImage16(dc, n); });
-      ::ImageList_AddMasked(made.get(), bitmap.get(), kMask);
+      Comctl().ImageList_AddMasked(made.get(), bitmap.get(), kMask);
     }
     return made;
   }();
@@ -183,7 +184,7 @@ HICON KindIcon(int kind) {
   if (icons[kind] == nullptr) {
     static const int picture_of_kind[] = {3, 2, 0, 1};  // information, warning, error, choice
     UniqueImageList pictures = MakeMessagePictures();
-    icons[kind] = ::ImageList_GetIcon(pictures.get(), picture_of_kind[kind], ILD_NORMAL);
+    icons[kind] = Comctl().ImageList_GetIcon(pictures.get(), picture_of_kind[kind], ILD_NORMAL);
   }
   return icons[kind];
 }

@@ -1,6 +1,7 @@
 #include "messages/win/win_sink.h"
 
 #include "messages/win/bs_box_window.h"
+#include "messages/win/common_controls.h"
 #include "messages/win/message_dialog.h"
 #include "messages/win/window.h"
 
@@ -24,7 +25,7 @@ messages::MessageAnswer Win32MessageSink::Show(const messages::MessageRequest& r
 
 void InstallWin32MessageSink() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  ::InitCommonControlsEx(&icc);
+  Comctl().InitCommonControlsEx(&icc);
   static Win32MessageSink sink;
   messages::SetMessageSink(&sink);
 }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <utility>
 
+#include "messages/win/common_controls.h"
+
 namespace tlx::win {
 
 // UTF-8 <-> UTF-16 at Win32 calls (invalid input is replaced, never refused).
@@ -62,7 +64,7 @@ struct GdiTraits {
 };
 struct ImageListTraits {
   using Handle = HIMAGELIST;
-  static void Close(HIMAGELIST h) { ::ImageList_Destroy(h); }
+  static void Close(HIMAGELIST h) { Comctl().ImageList_Destroy(h); }
 };
 struct MemoryDcTraits {
   using Handle = HDC;

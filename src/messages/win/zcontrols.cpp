@@ -3,10 +3,46 @@
 #include <uxtheme.h>
 #include <vsstyle.h>
 
+#include "messages/win/common_controls.h"
 #include "messages/win/pictures.h"
+#include "platform/win/system_library.h"
 
 namespace tlx::win {
 namespace {
+
+// The theme functions the buttons draw with, from the system folder's UxTheme.dll (no known DLL,
+// so never imported); all null when it is missing, and the buttons draw classic frames.
+struct ThemeApi {
+  decltype(&::IsThemeActive) is_active = nullptr;
+  decltype(&::IsAppThemed) is_app_themed = nullptr;
+  decltype(&::OpenThemeData) open = nullptr;
+  decltype(&::DrawThemeParentBackground) draw_parent = nullptr;
+  decltype(&::DrawThemeBackground) draw = nullptr;
+  decltype(&::CloseThemeData) close = nullptr;
+
+  bool usable() const { return is_active && is_app_themed && open && draw_parent && draw && close; }
+};
+
+template <typename Fn>
+void Take(HMODULE module, const char* name, Fn& fn) {
+  fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+const ThemeApi& Theme() {
+  static const ThemeApi api = [] {
+    ThemeApi a;
+    HMODULE module = platform::win::LoadSystemLibrary(L"uxtheme.dll");
+    if (module == nullptr) return a;
+    Take(module, "IsThemeActive", a.is_active);
+    Take(module, "IsAppThemed", a.is_app_themed);
+    Take(module, "OpenThemeData", a.open);
+    Take(module, "DrawThemeParentBackground", a.draw_parent);
+    Take(module, "DrawThemeBackground", a.draw);
+    Take(module, "CloseThemeData", a.close);
+    return a;
+  }();
+  return api;
+}
 
 std::string WindowText(HWND hwnd) {
   int n = ::GetWindowTextLengthW(hwnd);
@@ -74,7 +110,7 @@ bool TZMLButton::SetMultiLine(bool on) {
 
 TZSelBox::TZSelBox(HWND parent, int id, RECT bounds, HFONT font)
     : ZSystemControl(parent, L"COMBOBOX", WS_TABSTOP | CBS_DROPDOWNLIST, id, bounds, font) {
-  ::SetWindowSubclass(hwnd(), Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+  Comctl().SetWindowSubclass(hwnd(), Proc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void TZSelBox::SetText(const std::string& text) {
@@ -102,16 +138,16 @@ LRESULT CALLBACK TZSelBox::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
       }
       break;
     case WM_NCDESTROY:
-      ::RemoveWindowSubclass(hwnd, Proc, 1);
+      Comctl().RemoveWindowSubclass(hwnd, Proc, 1);
       break;
   }
-  return ::DefSubclassProc(hwnd, message, wparam, lparam);
+  return Comctl().DefSubclassProc(hwnd, message, wparam, lparam);
 }
 
 TZButton::TZButton(HWND parent, int id, RECT bounds, HFONT font)
     : hwnd_(CreateChild(parent, L"BUTTON", L"", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, id, bounds, font)),
       font_(font) {
-  ::SetWindowSubclass(hwnd_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+  Comctl().SetWindowSubclass(hwnd_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void TZButton::Refresh() {
@@ -135,10 +171,10 @@ LRESULT CALLBACK TZButton::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
       ::InvalidateRect(hwnd, nullptr, FALSE);
       break;
     case WM_NCDESTROY:
-      ::RemoveWindowSubclass(hwnd, Proc, 1);
+      Comctl().RemoveWindowSubclass(hwnd, Proc, 1);
       break;
   }
-  return ::DefSubclassProc(hwnd, message, wparam, lparam);
+  return Comctl().DefSubclassProc(hwnd, message, wparam, lparam);
 }
 
 bool TZButton::DrawItem(const DRAWITEMSTRUCT& item) {
@@ -148,12 +184,13 @@ bool TZButton::DrawItem(const DRAWITEMSTRUCT& item) {
   const bool pressed = (item.itemState & ODS_SELECTED) != 0;
   const bool disabled = (item.itemState & ODS_DISABLED) != 0;
   const bool focused = (item.itemState & ODS_FOCUS) != 0;
-  HTHEME theme = ::IsThemeActive() && ::IsAppThemed() ? ::OpenThemeData(hwnd_, L"BUTTON") : nullptr;
+  const ThemeApi& api = Theme();
+  HTHEME theme = api.usable() && api.is_active() && api.is_app_themed() ? api.open(hwnd_, L"BUTTON") : nullptr;
   if (theme != nullptr) {
     int state = disabled ? PBS_DISABLED : pressed ? PBS_PRESSED : hot_ ? PBS_HOT : focused ? PBS_DEFAULTED : PBS_NORMAL;
-    ::DrawThemeParentBackground(hwnd_, dc, &r);
-    ::DrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, &r, nullptr);
-    ::CloseThemeData(theme);
+    api.draw_parent(hwnd_, dc, &r);
+    api.draw(theme, dc, BP_PUSHBUTTON, state, &r, nullptr);
+    api.close(theme);
   } else {
     ::DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0) | (hot_ ? DFCS_HOT : 0));
   }
@@ -177,7 +214,7 @@ bool TZButton::DrawItem(const DRAWITEMSTRUCT& item) {
   in.pressed = pressed;
   messages::ButtonFace face = messages::LayoutButtonFace(in);
   if (in.has_image) {
-    ::ImageList_Draw(SharedImages16(), model_.ImageNo(), dc, r.left + face.image.left, r.top + face.image.top,
+    Comctl().ImageList_Draw(SharedImages16(), model_.ImageNo(), dc, r.left + face.image.left, r.top + face.image.top,
                      ILD_TRANSPARENT);
   }
   if (!caption.empty()) {
