@@ -7,6 +7,8 @@
 #include "messages/msg_wrappers.h"
 #include "package/desktop_shortcut.h"
 #include "package/manifest_line.h"
+#include "package/folder_tree.h"
+#include "package/install_marker.h"
 #include "platform/drives.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -112,13 +114,21 @@ EInsDirClick TInsDir::KNextClick() {
   }
   const std::string folder = EdFile;
   if (platform::FolderExists(folder)) {
+    LastFolder = folder;
+    if (package::HoldsInstallMarker(folder)) {
+      // Its only reason to exist is an installation of this suite that did not finish: the
+      // installation empties it and goes on.
+      CreatedFolders = {folder};
+      TookOverUnfinished = true;
+      return EInsDirClick::eidc_CloseOk;
+    }
     UseRussianMessages();
     messages::MsgWarning(folder, kMsgFolderExists);
-    LastFolder = folder;
     return EInsDirClick::eidc_Stay;
   }
   // A folder that cannot be created here makes the installation step fail with a file error.
-  platform::CreateFolderTree(folder);
+  CreatedFolders = package::CreateFolderLevels(folder);
+  TookOverUnfinished = false;
   LastFolder = folder;
   return EInsDirClick::eidc_CloseOk;
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/sel_dir.h"
 
@@ -48,6 +49,12 @@ class TInsDir {
   std::string FolderName;
   std::string LFree;
   std::string LReq;
+  // Set when "Дальше" closes the window: the folders the step created, outermost first and the
+  // installation folder last (empty when creating it failed). A folder that existed holding only an
+  // unfinished installation of this suite is taken over: then TookOverUnfinished and it is the
+  // only entry.
+  std::vector<std::string> CreatedFolders;
+  bool TookOverUnfinished = false;
 
   // True when there is no fixed disk: the window's modal loop ends at once with "Cancel".
   bool Terminated() const { return terminated_; }
@@ -64,7 +71,8 @@ class TInsDir {
   // included).
   bool FolderInvalid();
   // The checks of "Дальше": the folder text, then the shortcut name (error 607 with the reason), the
-  // space, an existing folder; creates the folder only when all pass.
+  // space, an existing folder (an unfinished installation's folder is taken over); creates the folder
+  // only when all pass, and sets CreatedFolders.
   EInsDirClick KNextClick();
   // "Обзор": `show_picker` shows the picker modally and returns true for "OK".
   EInsDirClick KViewClick(const std::function<bool(TSelDir&)>& show_picker);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "package/folder_size.h"
+#include "package/install_record.h"
 #include "platform/process.h"
 
 namespace tlx::app {
@@ -31,6 +32,12 @@ inline constexpr int32_t kMsgNoSetupConfig = 605;    // error
 inline constexpr int32_t kMsgNoFixedDisk = 606;      // error
 inline constexpr int32_t kMsgBadShortcutName = 607;  // error, parameter: the reason
 inline constexpr int32_t kMsgFolderExists = 601;     // as a warning: 1601
+inline constexpr int32_t kMsgNotInstalled = 608;     // error: no installation in the folder
+inline constexpr int32_t kMsgCannotRemove = 609;     // error: what the uninstaller could not remove
+inline constexpr int32_t kMsgRollbackLeft = 610;     // error: what undoing an installation left
+inline constexpr int32_t kMsgUninstallQuery = 608;   // as a question: 2608
+inline constexpr int32_t kMsgUninstalled = 608;      // as information: 3608
+inline constexpr int32_t kMsgUninstalledKept = 609;  // as information: 3609, the folder kept and why
 
 // Sets both language bytes of the configuration record to Russian: every message of the setup
 // program is shown in Russian.
@@ -47,6 +54,8 @@ class TInsMain {
   uint64_t RequiredSpace = 0;
   // The measuring state of the run; its PeakSize is written back at the end of a measuring run.
   package::SizeMeasure Measure;
+  // What the installation wrote, for its uninstaller; filled while the wizard installs.
+  package::InstallRecord Record;
   // Set by the wizard.
   std::string InstallDir;
   int32_t InstallVariant = 1;

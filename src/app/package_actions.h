@@ -11,7 +11,10 @@ class PackageInstallActions : public InstallActions {
   explicit PackageInstallActions(package::InstallView& view) : view_(view) {}
   void ClearFolder(const std::string& folder) override;
   bool InstallPackage(TInsMain& main) override;
-  bool PlaceDesktopShortcut(const std::string& install_dir, const std::string& name) override;
+  std::optional<std::string> PlaceDesktopShortcut(const std::string& install_dir, const std::string& name) override;
+  void RegisterUninstaller(TInsMain& main, package::WorkItemList& journal) override;
+  // The program copied into the installation as its uninstaller: the running setup program.
+  virtual std::string UninstallerProgram() const;
 
  private:
   package::InstallView& view_;

@@ -26,6 +26,7 @@ constexpr SwitchRow kSwitches[] = {
     {"LOG", Kind::Value, "log of every step, volume, file written, message and error, with times"},
     {"SUPPRESSMSGBOXES", Kind::Flag, "messages are answered with their default and logged"},
     {"VERIFY", Kind::Flag, "checks the distribution (volumes, install buffers, manifests); installs nothing"},
+    {"UNINSTALL", Kind::Flag, "removes the installed suite (the one in /DIR, the program's folder or the registry's)"},
     {"HELP", Kind::Flag, "this text"},
 };
 
@@ -65,6 +66,8 @@ bool Apply(SetupSwitches& s, const std::string& name, const std::string& value, 
     s.log = value;
   } else if (name == "SUPPRESSMSGBOXES") {
     s.suppress_msgboxes = true;
+  } else if (name == "UNINSTALL") {
+    s.uninstall = true;
   } else if (name == "HELP") {
     s.help = true;
   } else if (name == "VERIFY") {
@@ -138,7 +141,8 @@ std::string UsageText(bool with_drives) {
     text += "  --drive LETTER=DIR[:TYPE[:FREE]]  a drive of the installation (fixed, removable, cdrom, remote)\n";
   text += "Exit codes: 0 installed (/VERIFY: the distribution holds); 1 could not start;\n"
           "            2 refused before anything was written; 3 /VERIFY found problems (listed);\n"
-          "            4 failed during the installation.\n";
+          "            4 failed during the installation (what it wrote is removed again).\n"
+          "/UNINSTALL: 0 removed; 1 no installation found; 2 not confirmed; 4 files left (named).\n";
   return text;
 }
 

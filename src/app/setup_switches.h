@@ -30,6 +30,7 @@ struct SetupSwitches {
   bool suppress_msgboxes = false;
   bool help = false;
   bool verify = false;  // check the distribution, install nothing
+  bool uninstall = false;  // /UNINSTALL: remove the installed suite instead of installing
   std::vector<platform::DriveConfig> drives;  // tlxsetup only
 };
 

@@ -8,9 +8,13 @@
 #include "app/medium_verify.h"
 #include "app/package_actions.h"
 #include "app/setup_log.h"
+#include "app/uninstaller.h"
 #include "app/wizard.h"
 #include "messages/msg_text.h"
 #include "messages/zerror.h"
+#include "package/install_work_items.h"
+#include "package/suite_identity.h"
+#include "package/uninstall_entry.h"
 #include "platform/config.h"
 #include "platform/fs.h"
 #include "platform/process.h"
@@ -26,6 +30,7 @@ class LoggingSink : public messages::MessageSink {
   LoggingSink(SetupLog& log, messages::MessageSink* shown) : log_(log), shown_(shown) {}
   messages::MessageAnswer Show(const messages::MessageRequest& request) override {
     last = PlainMessageText(request.text);
+    texts.push_back(last);
     log_.Line("message", last);
     if (shown_ != nullptr) return shown_->Show(request);
     messages::MessageAnswer answer;
@@ -33,6 +38,7 @@ class LoggingSink : public messages::MessageSink {
     return answer;
   }
   std::string last;
+  std::vector<std::string> texts;  // every message of the run, in order
 
  private:
   SetupLog& log_;
@@ -75,14 +81,24 @@ class UnattendedActions : public PackageInstallActions {
     log_.Line("step", "installing variant " + std::to_string(main.InstallVariant) + " into " + main.InstallDir);
     return PackageInstallActions::InstallPackage(main);
   }
-  bool PlaceDesktopShortcut(const std::string& install_dir, const std::string& name) override {
+  std::optional<std::string> PlaceDesktopShortcut(const std::string& install_dir, const std::string& name) override {
     if (no_shortcut_) {
       log_.Line("step", "no desktop shortcut");
-      return false;
+      return std::nullopt;
     }
-    const bool placed = PackageInstallActions::PlaceDesktopShortcut(install_dir, name);
-    log_.Line("step", placed ? "desktop shortcut " + name : "desktop shortcut not written (one exists or no desktop)");
+    std::optional<std::string> placed = PackageInstallActions::PlaceDesktopShortcut(install_dir, name);
+    log_.Line("step", placed ? "desktop shortcut " + *placed : "desktop shortcut not written (one exists or no desktop)");
     return placed;
+  }
+  void RegisterUninstaller(TInsMain& main, package::WorkItemList& journal) override {
+    log_.Line("step", "registering the uninstaller " + main.InstallDir + "\\" + package::kUninstallProgramName + " as " +
+                          package::UserKeyName(package::kUninstallKey));
+    PackageInstallActions::RegisterUninstaller(main, journal);
+  }
+  void RolledBack(const package::RollbackReport& report) override {
+    log_.Line("step", "undoing the installation");
+    for (const std::string& line : report.steps) log_.Line("step", "undo: " + line);
+    for (const std::string& line : report.left) log_.Line("error", "not removed: " + line);
   }
 
  private:
@@ -93,7 +109,8 @@ class UnattendedActions : public PackageInstallActions {
 // Answers every window of the wizard from the answers.
 class UnattendedView : public WizardView {
  public:
-  UnattendedView(const SetupAnswers& answers, SetupLog& log) : answers_(answers), log_(log) {}
+  UnattendedView(const SetupAnswers& answers, SetupLog& log, const LoggingSink* sink)
+      : answers_(answers), log_(log), sink_(sink) {}
   void HideStartPanel() override { log_.Line("step", "start"); }
   void HideProgressPanel() override {}
   std::optional<int32_t> ShowVariant() override {
@@ -110,7 +127,13 @@ class UnattendedView : public WizardView {
     window.FormShow();
     log_.Line("step", "folder " + answers_.dir + "; " + window.LFree + "; " + window.LReq);
     folder_reached = true;
-    return window.KNextClick() == EInsDirClick::eidc_CloseOk;
+    const bool accepted = window.KNextClick() == EInsDirClick::eidc_CloseOk;
+    if (accepted && window.TookOverUnfinished) {
+      log_.Line("step", "folder " + answers_.dir + " holds only an unfinished installation of " +
+                            package::kSuiteVersion + ": it is emptied and installed anew");
+    }
+    messages_before_install = sink_ ? sink_->texts.size() : 0;
+    return accepted;
   }
   void ShowSettings(store::TNstr& window) override {
     window = answers_.settings;
@@ -122,11 +145,15 @@ class UnattendedView : public WizardView {
 
   bool terminated = false;
   bool folder_reached = false;
+  size_t messages_before_install = 0;  // messages shown before the installation began
 
  private:
   const SetupAnswers& answers_;
   SetupLog& log_;
+  const LoggingSink* sink_;
 };
+
+}  // namespace
 
 std::string ExceptionText(std::exception_ptr error) {
   try {
@@ -139,8 +166,6 @@ std::string ExceptionText(std::exception_ptr error) {
     return "unknown failure";
   }
 }
-
-}  // namespace
 
 std::string PlainMessageText(std::string_view text) {
   if (!text.empty() && text.front() == '~') text.remove_prefix(1);
@@ -180,7 +205,14 @@ UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageS
   messages::ScopedMessageSink scope(&sink);
   LoggedInstallView install_view(*log);
   UnattendedActions actions(install_view, *log, answers.no_shortcut);
-  UnattendedView view(answers, *log);
+  UnattendedView view(answers, *log, &sink);
+  // The messages of a failed installation: the error and what undoing it could not remove.
+  const auto install_messages = [&](std::string text) {
+    for (size_t i = view.messages_before_install; i < sink.texts.size(); ++i) {
+      text += (text.empty() ? "" : "\n") + sink.texts[i];
+    }
+    return text;
+  };
 
   try {
     const bool supported = AgreementAccepted([&] {
@@ -200,7 +232,10 @@ UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageS
           result = {view.terminated ? ESetupExit::ese_CannotStart : ESetupExit::ese_Refused, sink.last};
           break;
         case EWizardEnd::ewe_PackageFailed:
-          result = {ESetupExit::ese_Failed, install_view.errors};
+          result = {ESetupExit::ese_Failed, install_messages(install_view.errors)};
+          break;
+        case EWizardEnd::ewe_InstallFailed:
+          result = {ESetupExit::ese_Failed, install_messages("")};
           break;
       }
     });
@@ -266,8 +301,10 @@ int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messa
     }
     return static_cast<int>(verified.code);
   }
-  const UnattendedResult result =
-      RunUnattended(*switches, shown_sink, [&](const std::string& line) { out(line + "\n"); });
+  if (native_tool) platform::UseUserRegistryFile();
+  const auto progress = [&](const std::string& line) { out(line + "\n"); };
+  const UnattendedResult result = switches->uninstall ? RunUninstall(*switches, shown_sink, progress)
+                                                      : RunUnattended(*switches, shown_sink, progress);
   if (result.code != ESetupExit::ese_Done) err(result.message + "\n");
   return static_cast<int>(result.code);
 }

@@ -2,6 +2,7 @@
 // agreement counts as accepted, every window of the wizard is answered from the answer file, the
 // switches and the windows' defaults, and the outcome becomes an exit code.
 #pragma once
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,7 +18,7 @@ enum class ESetupExit : int {
   ese_CannotStart = 1,    // no setup configuration file, unsupported system, no fixed disk, bad switch
   ese_Refused = 2,        // refused before anything was written (bad folder, no room, folder exists)
   ese_MediumDamaged = 3,  // /VERIFY: the distribution has problems (each one listed); nothing installed
-  ese_Failed = 4,         // failed during the installation (bad volumes, file errors)
+  ese_Failed = 4,         // failed during the installation (bad volumes, file errors); undone
 };
 
 struct UnattendedResult {
@@ -46,5 +47,8 @@ int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messa
 
 // A message text for a log or a console: line breaks "#" as blanks, no alignment mark.
 std::string PlainMessageText(std::string_view text);
+
+// The plain text of a caught exception (a ZError's final message text).
+std::string ExceptionText(std::exception_ptr error);
 
 }  // namespace tlx::app

@@ -2,9 +2,15 @@
 
 #include <array>
 #include <exception>
+#include <memory>
 
 #include "app/drive_space.h"
+#include "messages/msg_wrappers.h"
 #include "messages/uncaught.h"
+#include "messages/zerror.h"
+#include "package/install_marker.h"
+#include "package/install_work_items.h"
+#include "package/suite_identity.h"
 #include "platform/fs.h"
 #include "store/settings.h"
 #include "store/settings_file.h"
@@ -30,6 +36,7 @@ EWizardEnd RunWizard(TInsMain& main, WizardView& view, InstallActions& actions) 
   main.InstallVariant = *variant == 0 ? 0 : 1;
 
   bool accepted = false;
+  std::vector<std::string> folder_created;
   {
     TInsDir folder;
     folder.SetFolderText(kDefaultInstallDir);
@@ -39,21 +46,60 @@ EWizardEnd RunWizard(TInsMain& main, WizardView& view, InstallActions& actions) 
     accepted = view.ShowInsDir(folder) && !folder.Terminated();
     main.InstallDir = folder.EdFile;
     main.ShortcutName = folder.EdName;
+    folder_created = folder.CreatedFolders;
   }
   if (!accepted) return end(EWizardEnd::ewe_FolderCancelled);
 
-  platform::SetCurrentFolder(main.StartDir);
-  actions.ClearFolder(main.InstallDir);
-  if (!actions.InstallPackage(main)) return end(EWizardEnd::ewe_PackageFailed);
-  view.HideProgressPanel();
-  main.PanUpdtVisible = false;
-
-  {
-    store::TNstr settings(view.Screen().width, view.Screen().height);
-    view.ShowSettings(settings);
-    store::ApplySettings(main.InstallDir, main.InstallVariant, settings, store::LocalNowDays());
+  // From here on every change is undone when the installation fails.
+  package::WorkItemList journal;
+  const auto fail = [&](EWizardEnd how) {
+    package::RollbackReport report;
+    journal.Rollback(report);
+    actions.RolledBack(report);
+    if (!report.left.empty()) {
+      std::string lines;
+      for (const std::string& line : report.left) lines += (lines.empty() ? "" : "#") + line;
+      UseRussianMessages();
+      messages::MsgError(lines, kMsgRollbackLeft);
+    }
+    return end(how);
+  };
+  main.Record = package::InstallRecord{};
+  main.Record.version = package::kSuiteVersion;
+  main.Record.install_dir = main.InstallDir;
+  for (const std::string& folder : folder_created) {
+    if (folder != main.InstallDir) main.Record.created_parents.push_back(folder);
   }
-  actions.PlaceDesktopShortcut(main.InstallDir, main.ShortcutName);
+  journal.Add(std::make_unique<package::CreatedFoldersItem>(std::move(folder_created)));
+  try {
+    // The marker first: from here on the folder is known as an unfinished installation.
+    journal.Add(std::make_unique<package::InstallMarkerItem>(main.InstallDir));
+    journal.Add(std::make_unique<package::InstallFolderContentItem>(main.InstallDir));
+    platform::SetCurrentFolder(main.StartDir);
+    actions.ClearFolder(main.InstallDir);
+    if (!actions.InstallPackage(main)) return fail(EWizardEnd::ewe_PackageFailed);
+    view.HideProgressPanel();
+    main.PanUpdtVisible = false;
+
+    {
+      store::TNstr settings(view.Screen().width, view.Screen().height);
+      view.ShowSettings(settings);
+      store::ApplySettings(main.InstallDir, main.InstallVariant, settings, store::LocalNowDays());
+    }
+    if (const std::optional<std::string> link = actions.PlaceDesktopShortcut(main.InstallDir, main.ShortcutName)) {
+      journal.Add(std::make_unique<package::ShortcutItem>(*link, main.InstallDir));
+      main.Record.shortcut = *link;
+    }
+    actions.RegisterUninstaller(main, journal);
+    package::MeasureTarget(main.InstallDir, main.Measure);
+    // The marker last: the installation is complete once it is gone.
+    if (!package::RemoveInstallMarker(main.InstallDir))
+      messages::RaiseSysError(main.InstallDir + "\\" + package::kInstallMarkerName);
+  } catch (...) {
+    messages::ShowUncaught(std::current_exception());
+    return fail(EWizardEnd::ewe_InstallFailed);
+  }
+  journal.Commit();
   view.ShowFinish();
 
   platform::SetCurrentFolder(main.StartDir);

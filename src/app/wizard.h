@@ -10,6 +10,7 @@
 
 #include "app/ins_dir.h"
 #include "app/main_window.h"
+#include "package/work_item.h"
 #include "platform/process.h"
 #include "store/settings_window.h"
 
@@ -43,14 +44,20 @@ class WizardView {
 class InstallActions {
  public:
   virtual ~InstallActions() = default;
-  // Empties the installation folder; never raises.
+  // Empties the installation folder, leaving the marker of the installation in progress; never
+  // raises.
   virtual void ClearFolder(const std::string& folder) = 0;
   // Verifies, unpacks and extracts the distribution into main.InstallDir for main.InstallVariant;
-  // false when volumes were missing or damaged (after listing them). Keeps main.Measure.PeakSize.
-  // Raises the file layer's errors.
+  // false when volumes were missing or damaged (after listing them). Keeps main.Measure.PeakSize
+  // and notes what it writes in main.Record. Raises the file layer's errors.
   virtual bool InstallPackage(TInsMain& main) = 0;
-  // Places the suite's shortcut on the desktop; false when none was written.
-  virtual bool PlaceDesktopShortcut(const std::string& install_dir, const std::string& name) = 0;
+  // Places the suite's shortcut on the desktop; the path of the link written, nullopt when none was.
+  virtual std::optional<std::string> PlaceDesktopShortcut(const std::string& install_dir, const std::string& name) = 0;
+  // Copies the uninstaller into the installation, writes main.Record beside it and adds the
+  // registry entry to `journal`. Raises the file layer's errors and those of the registry.
+  virtual void RegisterUninstaller(TInsMain& main, package::WorkItemList& journal) = 0;
+  // Hears what undoing a failed installation did (the unattended installer logs it).
+  virtual void RolledBack(const package::RollbackReport& /*report*/) {}
 };
 
 // How the wizard ended (for logs and exit codes; the windows ignore it).
@@ -58,11 +65,15 @@ enum class EWizardEnd : uint8_t {
   ewe_Done = 0,             // installed, settings written, finish window shown
   ewe_VariantCancelled = 1,
   ewe_FolderCancelled = 2,  // "Отказ от инсталляциии", or no fixed disk
-  ewe_PackageFailed = 3,    // missing or damaged volumes
+  ewe_PackageFailed = 3,    // missing or damaged volumes, listed; what was written is removed
+  ewe_InstallFailed = 4,    // an error after the folder step, shown; what was written is removed
 };
 
 // Runs the wizard's steps in order and closes the main window on every way out except an
-// exception, which leaves at once (see Button1Click).
+// exception before the installation folder is chosen, which leaves at once (see Button1Click).
+// From the folder step on, every change is a work item: an installation that fails (bad volumes,
+// an exception, which is shown first) is undone, and what could not be removed is named in
+// message 610. The marker of the installation in progress is written first and removed last.
 EWizardEnd RunWizard(TInsMain& main, WizardView& view, InstallActions& actions);
 
 // The start panel's "Дальше": RunWizard, with an exception shown by the standard exception display

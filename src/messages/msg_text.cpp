@@ -112,7 +112,7 @@ std::string MsgText(std::string_view params, int32_t number) {
     hook.hook(hook.context, static_cast<uint16_t>(number), config::Config().InterfaceLanguage() != 0,
               text, kMessageSourceConstant);
   } else {
-    text = StringTableText(number);
+    text = PickLang(StringTableText(number), InterfaceLang());
   }
 
   if (text.empty()) {

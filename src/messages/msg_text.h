@@ -21,7 +21,7 @@ inline constexpr char kUkrainianMark = '\x05';
 // placeholders left to right; remaining "$" become blanks. Number 0 returns `params` unchanged;
 // 1..40 are the built-in bilingual texts (language: interface-language byte of the configuration
 // record); 99, 1099, 2099 show the first parameter; other numbers come from the message-source
-// hook or the string table. A number without text gives the missing-text message. Never throws
+// hook or the string table (its bilingual texts in the same language). A number without text gives the missing-text message. Never throws
 // (except std::bad_alloc).
 std::string MsgText(std::string_view params, int32_t number);
 
@@ -43,7 +43,8 @@ std::string IntToText(int32_t value);
 // The built-in bilingual text of entry 1..40 (both parts, with their markers); empty otherwise.
 std::string_view BuiltinText(int32_t number);
 
-// The string-table text of `number` (monolingual); empty when the program has none.
+// The string-table text of `number` (monolingual, or bilingual with both markers); empty when the
+// program has none.
 std::string_view StringTableText(int32_t number);
 
 // Message-source hook: when set, asked for every text outside the built-in table and the

@@ -44,8 +44,8 @@ bool WriteShellLink(const std::string& target, const std::string& link_path, con
   return written;
 }
 
-bool CreateDesktopShortcut(const std::string& target, const std::string& link_name,
-                           const std::string& working_folder) {
+std::optional<std::string> CreateDesktopShortcut(const std::string& target, const std::string& link_name,
+                                                 const std::string& working_folder) {
   std::optional<std::string> desktop = DesktopFolder();
   if (!desktop) {
     const std::string windows = platform::WindowsFolder();
@@ -56,8 +56,10 @@ bool CreateDesktopShortcut(const std::string& target, const std::string& link_na
       }
     }
   }
-  if (!desktop) return false;
-  return WriteShellLink(target, *desktop + "\\" + link_name, link_name, working_folder);
+  if (!desktop) return std::nullopt;
+  const std::string link_path = *desktop + "\\" + link_name;
+  if (!WriteShellLink(target, link_path, link_name, working_folder)) return std::nullopt;
+  return link_path;
 }
 
 void FindDesktopShortcuts(std::vector<std::string>& working_folders, std::vector<std::string>& link_paths,
@@ -90,14 +92,14 @@ std::string FreeShortcutName(const std::string& name, const std::vector<std::str
   }
 }
 
-bool PlaceDesktopShortcut(const std::string& install_dir, const std::string& name) {
+std::optional<std::string> PlaceDesktopShortcut(const std::string& install_dir, const std::string& name) {
   std::vector<std::string> working_folders;
   std::vector<std::string> link_paths;
   FindDesktopShortcuts(working_folders, link_paths, kSuiteProgram);
   const std::string exe_folder = install_dir + kSuiteProgramFolder;
   const std::string own = platform::UpperUtf8(exe_folder);
   for (const std::string& folder : working_folders) {
-    if (platform::UpperUtf8(folder) == own) return false;
+    if (platform::UpperUtf8(folder) == own) return std::nullopt;
   }
   const std::string link_name = FreeShortcutName(name, link_paths) + kLinkExtension;
   return CreateDesktopShortcut(exe_folder + "\\" + kSuiteProgram, link_name, exe_folder);

@@ -18,10 +18,10 @@ inline constexpr char kLinkExtension[] = ".LNK";
 std::optional<std::string> DesktopFolder();
 
 // Writes the link `link_name` into the desktop folder (DesktopFolder, else the Windows folder's
-// "\DESKTOP", else its "\Рабочий стол"), with the link name as its description. False, and nothing
-// written, when there is no desktop folder or the link cannot be written.
-bool CreateDesktopShortcut(const std::string& target, const std::string& link_name,
-                           const std::string& working_folder);
+// "\DESKTOP", else its "\Рабочий стол"), with the link name as its description. Returns the link's
+// path; nullopt, and nothing written, when there is no desktop folder or the link cannot be written.
+std::optional<std::string> CreateDesktopShortcut(const std::string& target, const std::string& link_name,
+                                                 const std::string& working_folder);
 
 // Writes the link file `link_path` to `target` (show normally) and tells the shell the desktop
 // changed. False when the link could not be written.
@@ -41,7 +41,8 @@ std::string FreeShortcutName(const std::string& name, const std::vector<std::str
 
 // Places the shortcut of the installation in `install_dir` under `name` (the text the user gave):
 // nothing when a desktop link to tlx.exe already has this installation's \Exe as working folder,
-// else a link named FreeShortcutName + ".LNK". Returns true when a link was written.
-bool PlaceDesktopShortcut(const std::string& install_dir, const std::string& name);
+// else a link named FreeShortcutName + ".LNK". Returns the path of the link written, nullopt when
+// none was.
+std::optional<std::string> PlaceDesktopShortcut(const std::string& install_dir, const std::string& name);
 
 }  // namespace tlx::package

@@ -22,7 +22,26 @@ void CopyInside(const std::string& install_dir, const std::string& from, const s
 
 }  // namespace
 
-void CreateFolderTree(const std::string& install_dir, int variant) {
+std::vector<std::string> CreateFolderLevels(const std::string& path) {
+  // The missing levels, innermost first, found by walking up to the first one that exists.
+  std::vector<std::string> missing;
+  std::string level = path;
+  while (!level.empty() && level.back() == '\\') level.pop_back();
+  while (!level.empty() && !platform::Attributes(level)) {
+    missing.push_back(level);
+    const size_t cut = level.find_last_of('\\');
+    if (cut == std::string::npos || (cut == 2 && level[1] == ':')) break;  // the drive's root
+    level.resize(cut);
+  }
+  std::vector<std::string> created;
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    if (!platform::CreateFolder(*it)) break;
+    created.push_back(*it);
+  }
+  return created;
+}
+
+void CreateFolderTree(const std::string& install_dir, int variant, const FolderCreatedFn& created) {
   std::vector<std::string> folders;
   for (std::string_view folder : kCommonFolders) folders.push_back(install_dir + std::string(folder));
   for (std::string_view language : kLanguageFolders) {
@@ -34,7 +53,11 @@ void CreateFolderTree(const std::string& install_dir, int variant) {
   // Every folder is checked before the first is made: a link met halfway would have had the
   // folders before it made wherever it leads.
   for (const std::string& folder : folders) RequireNoLinksBelow(install_dir, folder);
-  for (const std::string& folder : folders) platform::CreateFolderTree(folder);
+  for (const std::string& folder : folders) {
+    for (const std::string& level : CreateFolderLevels(folder)) {
+      if (created) created(level);
+    }
+  }
 }
 
 void CopyReferenceFiles(const std::string& install_dir, const FileWrittenFn& written) {

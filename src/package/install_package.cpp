@@ -47,7 +47,9 @@ class Installer {
 
   bool Run() {
     MeasureTarget(settings_.InstallDir, measure_);
-    CreateFolderTree(settings_.InstallDir, settings_.InstallVariant);
+    CreateFolderTree(settings_.InstallDir, settings_.InstallVariant, [this](const std::string& folder) {
+      if (settings_.record) settings_.record->FolderCreated(folder);
+    });
     view_.ShowProgressPanel();
     volumes_.emplace(view_, settings_.StartDir);
     volumes_->ResetVolumeProgress();
@@ -109,7 +111,10 @@ class Installer {
   std::optional<VolumeSet> volumes_;
   store::WRec record_;
   int file_bar_ = 0;
-  const FileWrittenFn written_ = [this](const std::string& path, uint64_t size) { view_.FileWritten(path, size); };
+  const FileWrittenFn written_ = [this](const std::string& path, uint64_t size) {
+    if (settings_.record) settings_.record->FileWritten(path);
+    view_.FileWritten(path, size);
+  };
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "package/folder_size.h"
+#include "package/install_record.h"
 #include "package/volume_set.h"
 
 namespace tlx::package {
@@ -38,6 +39,7 @@ struct InstallSettings {
   std::string InstallDir;     // without trailing backslash; exists
   int InstallVariant = 0;     // 0 two components, 1 three components
   std::string StartDir;       // the setup program's folder, holding "Setup"
+  InstallRecord* record = nullptr;  // when set, notes every folder created and file written
 };
 
 // Runs the install step. True when every volume was present and intact and everything was installed;

@@ -29,6 +29,8 @@ struct DriveConfig {
 struct PlatformConfig {
   std::vector<DriveConfig> drives;
   std::optional<std::string> desktop_folder;   // Windows-style path; nullopt: no desktop value
+  std::optional<std::string> registry_file;    // the current user's registry (registry.h), a native
+                                               // path; nullopt: kept in this process's memory
   std::string windows_folder = "c:\\windows";
   std::optional<OSVersionRecord> os_version;   // nullopt: the query fails
   uint16_t processor_architecture = 9;
@@ -40,11 +42,16 @@ struct PlatformConfig {
 std::optional<DriveConfig> ParseDrive(const std::string& item, std::string* error);
 
 // Reads the configuration of a native command-line program from the environment: TLX_DRIVES (drive
-// items as above, separated by ';'), TLX_DESKTOP (the desktop folder, Windows-style) and TLX_WINDOWS
-// (the Windows folder). Unset variables keep the current values. False with `*error` set on a bad
+// items as above, separated by ';'), TLX_DESKTOP (the desktop folder, Windows-style), TLX_WINDOWS
+// (the Windows folder) and TLX_REGISTRY (the registry file, a native path). Unset variables keep the current values. False with `*error` set on a bad
 // item; true without change when none is set. On Windows the system answers: any of them set
 // gives false.
 bool ConfigureFromEnvironment(std::string* error);
+
+// For the native programs: when no registry file is configured, the current user's own,
+// "$XDG_CONFIG_HOME/tlxsetup/registry.ini" (else "~/.config/tlxsetup/registry.ini"). Nothing on
+// Windows, whose registry is the system's.
+void UseUserRegistryFile();
 
 // Replaces the process-wide configuration (POSIX). Returns false on Windows unless `config` is
 // default-constructed.

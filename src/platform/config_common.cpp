@@ -109,7 +109,8 @@ bool ConfigureFromEnvironment(std::string* error) {
   const char* drives = std::getenv("TLX_DRIVES");
   const char* desktop = std::getenv("TLX_DESKTOP");
   const char* windows = std::getenv("TLX_WINDOWS");
-  if (!drives && !desktop && !windows) return true;
+  const char* registry = std::getenv("TLX_REGISTRY");
+  if (!drives && !desktop && !windows && !registry) return true;
 
   PlatformConfig config = CurrentConfig();
   if (drives) {
@@ -137,8 +138,9 @@ bool ConfigureFromEnvironment(std::string* error) {
     }
   }
   if (windows && *windows) config.windows_folder = windows;
+  if (registry && *registry) config.registry_file = registry;
   if (!Configure(config)) {
-    if (error) *error = "TLX_DRIVES, TLX_DESKTOP and TLX_WINDOWS apply to the native programs only";
+    if (error) *error = "TLX_DRIVES, TLX_DESKTOP, TLX_WINDOWS and TLX_REGISTRY apply to the native programs only";
     return false;
   }
   return true;

@@ -26,6 +26,7 @@ inline constexpr uint32_t kFilenameTooLong = 206;
 inline constexpr uint32_t kNoMoreFiles = 18;
 inline constexpr uint32_t kNegativeSeek = 131;
 inline constexpr uint32_t kCantAccessFile = 1920;  // a FIFO, device or socket where a file was expected
+inline constexpr uint32_t kBadRegistry = 1009;     // ERROR_BADDB: the registry cannot be read
 }  // namespace err
 
 // The calling thread's last error (GetLastError on Windows; the mapped errno on POSIX).

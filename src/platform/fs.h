@@ -62,6 +62,7 @@ std::optional<uint64_t> FileCreationTime(const std::string& path);
 std::string CurrentFolder();
 bool SetCurrentFolder(const std::string& path);
 std::string ProgramFolder();   // folder of the running executable, no trailing separator
+std::string ProgramPath();     // the running executable itself
 std::string WindowsFolder();   // "C:\Windows" or the configured one
 std::string TempFolder();      // the user's folder for temporary files, no trailing separator
 

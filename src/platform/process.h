@@ -58,6 +58,12 @@ struct Size {
   int width = 0, height = 0;
 };
 Size ScreenSize();
+
+// Removes the running program's own file, for an uninstaller that lives in the folder it removes:
+// deleted where the system allows that; on Windows, which refuses while the program runs, moved into
+// the temporary folder (on the same volume) and marked for deletion at the next restart. False
+// when the file stays where it is.
+bool RemoveOwnProgramFile();
 Rect DesktopRect();  // work area without the task bar
 
 }  // namespace tlx::platform

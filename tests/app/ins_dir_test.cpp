@@ -9,6 +9,7 @@
 #include "app/sel_dir.h"
 #include "drive_map.h"
 #include "messages/recording_sink.h"
+#include "package/install_marker.h"
 #include "support/files.h"
 #include "support/temp_drive.h"
 
@@ -163,6 +164,36 @@ TEST_F(InsDirTest, NextRefusesHostileFoldersAndShortcutNames) {
                                  std::string(251, 'n')}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(ShortcutNameProblem(name), std::nullopt);
+  }
+}
+
+TEST_F(InsDirTest, NextNotesWhatItCreatedAndTakesOverAnUnfinishedInstallation) {
+  TInsDir window;
+  window.Required = 1;
+  window.SetFolderText("d:\\a\\b\\tlx");
+  ASSERT_EQ(window.KNextClick(), EInsDirClick::eidc_CloseOk);
+  EXPECT_EQ(window.CreatedFolders, (std::vector<std::string>{"d:\\a", "d:\\a\\b", "d:\\a\\b\\tlx"}));
+  EXPECT_FALSE(window.TookOverUnfinished);
+
+  // The folder exists now. Holding the marker of an unfinished installation, it is taken over;
+  // with the user's files and no marker, or another version's marker, it gets 1601.
+  const std::string marker = d.NativePath("a/b/tlx/") + package::kInstallMarkerName;
+  test::WriteNativeFile(d.NativePath("a/b/tlx/leftover.txt"), "half");
+  const struct {
+    const char* marker_text;
+    bool taken;
+  } cases[] = {{nullptr, false}, {"TlxSetup5_320\r\nVersion=3.2.1\r\n", false}, {"TlxSetup5_320\r\nVersion=3.2.0\r\n", true}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.marker_text ? k.marker_text : "no marker");
+    if (k.marker_text) test::WriteNativeFile(marker, k.marker_text);
+    scope.sink.requests.clear();
+    TInsDir again;
+    again.Required = 1;
+    again.SetFolderText("d:\\a\\b\\tlx");
+    EXPECT_EQ(again.KNextClick(), k.taken ? EInsDirClick::eidc_CloseOk : EInsDirClick::eidc_Stay);
+    EXPECT_EQ(again.TookOverUnfinished, k.taken);
+    EXPECT_EQ(scope.sink.requests.size(), k.taken ? 0u : 1u);
+    EXPECT_EQ(again.CreatedFolders, k.taken ? std::vector<std::string>{"d:\\a\\b\\tlx"} : std::vector<std::string>{});
   }
 }
 

@@ -8,6 +8,8 @@
 #include "drive_map.h"
 #include "messages/recording_sink.h"
 #include "messages/zerror.h"
+#include "package/install_marker.h"
+#include "platform/file.h"
 #include "platform/fs.h"
 #include "store/compound_builder.h"
 #include "store/settings.h"
@@ -67,13 +69,23 @@ class FakeActions : public InstallActions {
     if (install) install(main);
     return result;
   }
-  bool PlaceDesktopShortcut(const std::string& dir, const std::string& name) override {
+  std::optional<std::string> PlaceDesktopShortcut(const std::string& dir, const std::string& name) override {
     steps_.push_back("shortcut " + dir + " " + name);
-    return true;
+    return std::nullopt;
+  }
+  void RegisterUninstaller(TInsMain& main, package::WorkItemList&) override {
+    steps_.push_back("register");
+    if (register_uninstaller) register_uninstaller(main);
+  }
+  void RolledBack(const package::RollbackReport& report) override {
+    steps_.push_back("rolled back");
+    rollback = report;
   }
 
   bool result = true;
   std::function<void(TInsMain&)> install;
+  std::function<void(TInsMain&)> register_uninstaller;
+  package::RollbackReport rollback;
 
  private:
   Steps& steps_;
@@ -133,7 +145,9 @@ TEST_F(WizardTest, WholeRunInOrder) {
   EXPECT_EQ(Run(), EWizardEnd::ewe_Done);
   const std::string dir = drive.Path("tlx5_320");
   EXPECT_EQ(view.steps, (Steps{"hide start", "variant", "folder", "clear " + dir, "install 0", "hide progress",
-                               "settings", "shortcut " + dir + " Сметы", "finish", "close"}));
+                               "settings", "shortcut " + dir + " Сметы", "register", "finish", "close"}));
+  EXPECT_FALSE(package::HoldsInstallMarker(dir));  // removed last
+  EXPECT_EQ(main.Record.install_dir, dir);
   EXPECT_EQ(view.required, 0x1000u);
   EXPECT_EQ(view.required_label, "Размер требуемого пространства на диске 4 Кб");
   EXPECT_EQ(main.InstallDir, dir);
@@ -172,7 +186,7 @@ TEST_F(WizardTest, EveryWayOutClosesTheMainWindow) {
       {"folder refused", [this] { view.folder = [](TInsDir&) { return false; }; },
        EWizardEnd::ewe_FolderCancelled, {"hide start", "variant", "folder", "close"}, false},
       {"bad volumes", [this] { actions.result = false; }, EWizardEnd::ewe_PackageFailed,
-       {"hide start", "variant", "folder", "clear " + dir, "install 1", "close"}, true},
+       {"hide start", "variant", "folder", "clear " + dir, "install 1", "rolled back", "close"}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -191,23 +205,57 @@ TEST_F(WizardTest, EveryWayOutClosesTheMainWindow) {
   EXPECT_TRUE(scope.sink.requests.empty());
 }
 
-TEST_F(WizardTest, ExceptionLeavesAtOnceAndIsShown) {
-  actions.install = [](TInsMain&) { messages::RaiseMsg("c:\\tlx5_320\\InsBf", 1); };
-  EXPECT_EQ(Run(), std::nullopt);
-  EXPECT_EQ(view.steps, (Steps{"hide start", "variant", "folder", "clear " + drive.Path("tlx5_320"),
-                               "install 1", "close"}));
+TEST_F(WizardTest, AnErrorIsShownAndThenEverythingTheRunMadeIsRemoved) {
+  // The folder has parents of its own that the run creates; a folder beside them is the user's.
+  view.folder_text = drive.Path("Программы\\ТЛК\\tlx5_320");
+  test::WriteNativeFile(drive.NativePath("mine/keep.txt"), "mine");
+  bool marked = false;
+  actions.install = [&](TInsMain& m) {
+    marked = package::HoldsInstallMarker(m.InstallDir);  // written before anything else
+    WriteInstalledFiles(m.InstallDir);
+    messages::RaiseMsg("c:\\tlx5_320\\InsBf", 1);
+  };
+  EXPECT_EQ(Run(), EWizardEnd::ewe_InstallFailed);
+  EXPECT_TRUE(marked);
+  EXPECT_EQ(view.steps, (Steps{"hide start", "variant", "folder", "clear " + view.folder_text, "install 1",
+                               "rolled back", "close"}));
   ASSERT_EQ(scope.sink.requests.size(), 1u);
   EXPECT_EQ(scope.sink.requests[0].style, messages::EMsgStyle::ems_Standard);
   EXPECT_NE(scope.sink.requests[0].text.find("InsBf"), std::string::npos);
+  EXPECT_FALSE(test::NativeExists(drive.NativePath("Программы")));
+  EXPECT_EQ(test::ReadNativeFile(drive.NativePath("mine/keep.txt")), "mine");
+  EXPECT_TRUE(actions.rollback.left.empty());
 
-  // A settings step without its files raises too: nothing after it runs.
-  view.steps.clear();
-  scope.sink.requests.clear();
-  std::filesystem::remove_all(drive.NativePath("tlx5_320"));
-  actions.install = {};
-  EXPECT_EQ(Run(), std::nullopt);
-  EXPECT_EQ(view.steps.back(), "close");
-  EXPECT_EQ(view.steps[view.steps.size() - 2], "settings");
+  // A failure in the settings step, and one in registering the uninstaller, are undone the same way.
+  for (int failing = 0; failing < 2; ++failing) {
+    SCOPED_TRACE(failing);
+    view.steps.clear();
+    scope.sink.requests.clear();
+    actions.install = failing == 0 ? std::function<void(TInsMain&)>{} : [](TInsMain& m) { WriteInstalledFiles(m.InstallDir); };
+    actions.register_uninstaller = [](TInsMain&) { messages::RaiseMsg("no registry", messages::kMsgFinalText); };
+    EXPECT_EQ(Run(), EWizardEnd::ewe_InstallFailed);
+    EXPECT_EQ(view.steps[view.steps.size() - 2], "rolled back");
+    EXPECT_EQ(scope.sink.requests.size(), 1u);
+    EXPECT_FALSE(test::NativeExists(drive.NativePath("Программы")));
+  }
+}
+
+TEST_F(WizardTest, WhatCannotBeRemovedIsNamed) {
+  platform::File held;
+  actions.install = [&](TInsMain& m) {
+    WriteInstalledFiles(m.InstallDir);
+    platform::OpenOptions options;
+    options.share = platform::kShareRead;  // held, as a running program holds its file
+    held = platform::File::Open(m.InstallDir + "\\Cfg\\Cfg.tlx", options);
+    messages::RaiseMsg("failed", messages::kMsgFinalText);
+  };
+  EXPECT_EQ(Run(), EWizardEnd::ewe_InstallFailed);
+  ASSERT_EQ(scope.sink.requests.size(), 2u);
+  const std::string& left = scope.sink.requests[1].text;
+  EXPECT_EQ(left.rfind("Установка не завершена. Всё записанное ею удалено, кроме:#" + drive.Path("tlx5_320\\Cfg\\Cfg.tlx - "), 0), 0u) << left;
+  EXPECT_TRUE(test::NativeExists(drive.NativePath("tlx5_320/Cfg/Cfg.tlx")));
+  EXPECT_FALSE(test::NativeExists(drive.NativePath("tlx5_320/Rus")));
+  held.Close();
 }
 
 TEST_F(WizardTest, NoFixedDiskEndsAtTheFolderStep) {

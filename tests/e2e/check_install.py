@@ -3,7 +3,8 @@
 
 The installed tree must hold exactly the payload's files for the variant (byte for byte; names
 without regard to letter case), the variant's readme, and the reference copies in the Etalon
-folders; Cfg.tlx is the shipped file's first 1407 bytes with the settings window's defaults. With
+folders, and beside them the uninstaller "Uninstall.exe" and its record "Uninstall.lst" naming every
+installed file; Cfg.tlx is the shipped file's first 1407 bytes with the settings window's defaults. With
 --desktop, the desktop holds one shortcut to the installed tlx.exe; with --log and --setup, the log
 has a stamped line for every step, every volume of the distribution and every file written.
 Exits non-zero naming each difference.
@@ -114,6 +115,23 @@ def check_log(log, install_dir, installed, setup, problems):
         problems.append('log: files logged but not installed: %s' % sorted(set(files) - set(installed)))
 
 
+def check_uninstaller(installed, problems):
+    """Takes the uninstaller and its record out of `installed`; the record lists every other file."""
+    program = installed.pop('uninstall.exe', None)
+    record = installed.pop('uninstall.lst', None)
+    if program is None or os.path.getsize(program) == 0:
+        problems.append('no uninstaller Uninstall.exe')
+    if record is None:
+        problems.append('no installation record Uninstall.lst')
+        return
+    text = read(record).decode('utf-8')
+    listed = text.split('[Files]\r\n', 1)[-1].split('\r\n')
+    listed = {line.replace('\\', '/').lower() for line in listed if line}
+    if listed != set(installed):
+        problems.append('Uninstall.lst: files not listed %s, listed but not installed %s' %
+                        (sorted(set(installed) - listed), sorted(listed - set(installed))))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('payload')
@@ -128,6 +146,7 @@ def main():
     problems = []
     expected = expected_tree(args.payload, args.variant)
     installed = files_below(args.installed)
+    check_uninstaller(installed, problems)
     for rel in sorted(set(expected) - set(installed)):
         problems.append('not installed: ' + rel)
     for rel in sorted(set(installed) - set(expected)):

@@ -4,6 +4,10 @@
 // the exit code of each way a run can end.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -18,6 +22,11 @@
 #include "package/volume_set.h"
 #include "platform/config.h"
 #include "platform/fs.h"
+#include "package/install_marker.h"
+#include "package/install_record.h"
+#include "package/volume_set.h"
+#include "package/uninstall_entry.h"
+#include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/text.h"
 #include "support/files.h"
@@ -78,6 +87,7 @@ class UnattendedE2eTest : public ::testing::Test {
     platform::PlatformConfig config = platform::CurrentConfig();
     config.desktop_folder = kDesktop;
     config.os_version = platform::DefaultOSVersion();
+    config.registry_file = target_.NativePath("registry.ini");
     platform::Configure(config);
     platform::SetCurrentFolder(dist_drive_.Path("dist"));
   }
@@ -86,6 +96,7 @@ class UnattendedE2eTest : public ::testing::Test {
     platform::PlatformConfig config = platform::CurrentConfig();
     config.desktop_folder = saved_config_.desktop_folder;
     config.os_version = saved_config_.os_version;
+    config.registry_file = saved_config_.registry_file;
     platform::Configure(config);
   }
 
@@ -110,11 +121,22 @@ class UnattendedE2eTest : public ::testing::Test {
     return links;
   }
 
+  // The installed files without the uninstaller and its record, which must be there.
+  std::map<std::string, std::string> SuiteFiles(const std::string& folder = "tlx5_320") const {
+    std::map<std::string, std::string> installed = test::TreeFiles(target_.NativePath(folder));
+    EXPECT_EQ(installed.erase("UNINSTALL.EXE"), 1u) << "no uninstaller";
+    EXPECT_EQ(installed.erase("UNINSTALL.LST"), 1u) << "no installation record";
+    return installed;
+  }
+
+  // The registry entry of the installation, nullopt when there is none.
+  std::optional<platform::RegistryValues> Entry() const { return platform::ReadUserRegistryKey(package::kUninstallKey); }
+
   // Every installed file except Cfg.tlx (rewritten by the settings step) matches the payload's
-  // installation for `variant`, and nothing else is there.
+  // installation for `variant`, and nothing else is there but the uninstaller and its record.
   void ExpectPayloadInstalled(int variant) const {
     std::map<std::string, std::string> expected = test::ExpectedInstall(Payload(), variant, test::SampleRules());
-    std::map<std::string, std::string> installed = test::TreeFiles(target_.NativePath("tlx5_320"));
+    std::map<std::string, std::string> installed = SuiteFiles();
     ASSERT_TRUE(expected.contains("CFG/CFG.TLX"));
     EXPECT_EQ(installed["CFG/CFG.TLX"].size(), config::kSettingsFileSize);
     expected.erase("CFG/CFG.TLX");
@@ -210,14 +232,15 @@ TEST_F(UnattendedE2eTest, InstallsWithTheAnswerFileShortcutAndLog) {
     }
   }
   EXPECT_EQ(steps, (std::vector<std::string>{"unattended", "start", "variant", "folder", "emptying", "installing",
-                                             "installing", "settings", "desktop", "finished", "installed"}));
+                                             "installing", "settings", "desktop", "registering", "finished",
+                                             "installed"}));
   for (const auto& entry : fs::directory_iterator(dist_drive_.NativePath("dist/Setup"))) {
     const std::string name = test::Utf8(entry.path().filename());
     if (name.starts_with(package::kVolumePrefix)) {
       EXPECT_TRUE(volumes.contains(name)) << name << " not logged";
     }
   }
-  const std::map<std::string, std::string> installed = test::TreeFiles(target_.NativePath("tlx5_320"));
+  const std::map<std::string, std::string> installed = SuiteFiles();
   for (const auto& [path, bytes] : installed) {
     if (path == "CFG/CFG.TLX") continue;  // logged as extracted, rewritten afterwards
     auto it = files.find(path);
@@ -247,6 +270,118 @@ TEST_F(UnattendedE2eTest, SavedAnswersReplayTheSameConfiguration) {
   std::set<std::string> names;
   for (const auto& [name, link] : DesktopLinks()) names.insert(platform::UpperUtf8(name));
   EXPECT_EQ(names, (std::set<std::string>{"СМЕТЫ.LNK", "СМЕТЫ(1).LNK"}));
+}
+
+TEST_F(UnattendedE2eTest, RegistersTheSuiteAndItsUninstallerRemovesItButNotTheUsersFiles) {
+  ASSERT_EQ(Run({"/VERYSILENT", "/DIR=c:\\tlx5_320"}), 0) << err;
+  const std::map<std::string, std::string> installed = SuiteFiles();
+  uint64_t size = 0;
+  for (const auto& [path, bytes] : test::TreeFiles(target_.NativePath("tlx5_320"))) size += bytes.size();
+
+  const std::optional<platform::RegistryValues> entry = Entry();
+  ASSERT_TRUE(entry);
+  const auto text = [&](const char* name) {
+    const platform::RegistryValue* value = platform::FindRegistryValue(*entry, name);
+    EXPECT_TRUE(value && !value->is_number) << name;
+    return value ? value->text : std::string();
+  };
+  const auto number = [&](const char* name) {
+    const platform::RegistryValue* value = platform::FindRegistryValue(*entry, name);
+    EXPECT_TRUE(value && value->is_number) << name;
+    return value ? value->number : 0u;
+  };
+  EXPECT_EQ(text("DisplayName"), "ТЛК 5 (редакция 3.2.0)");
+  EXPECT_EQ(text("DisplayVersion"), "3.2.0");
+  EXPECT_EQ(text("Publisher"), "Научно-производственная фирма «ТЛК-Софт»");
+  EXPECT_EQ(text("InstallLocation"), "c:\\tlx5_320");
+  EXPECT_EQ(text("DisplayIcon"), "c:\\tlx5_320\\Exe\\tlx.exe");
+  EXPECT_EQ(number("EstimatedSize"), (size + 1023) / 1024);
+  EXPECT_EQ(text("UninstallString"), "\"c:\\tlx5_320\\Uninstall.exe\" /UNINSTALL");
+  EXPECT_EQ(text("QuietUninstallString"), "\"c:\\tlx5_320\\Uninstall.exe\" /UNINSTALL /VERYSILENT");
+  EXPECT_EQ(number("NoModify"), 1u);
+  EXPECT_EQ(number("NoRepair"), 1u);
+  EXPECT_TRUE(std::regex_match(text("InstallDate"), std::regex(R"(20\d{6})"))) << text("InstallDate");
+  EXPECT_EQ(entry->size(), 11u);
+  // The uninstaller is this program, and its record lists every file installed.
+  EXPECT_TRUE(ReadNativeFile(Installed("Uninstall.exe")) == ReadNativeFile(platform::ProgramPath()));
+  std::set<std::string> listed;
+  for (const std::string& file : package::ReadInstallRecord("c:\\tlx5_320").files) {
+    std::string key = platform::UpperUtf8(file);
+    std::replace(key.begin(), key.end(), '\\', '/');
+    listed.insert(key);
+  }
+  std::set<std::string> files;
+  for (const auto& [path, bytes] : installed) files.insert(path);
+  EXPECT_EQ(listed, files);
+
+  // The user's estimate in a working folder; the uninstaller runs with its quiet command line.
+  WriteNativeFile(Installed("Rus/Rab/смета.est"), "the user's estimate");
+  ASSERT_EQ(Run({"/UNINSTALL", "/VERYSILENT", "/LOG=c:\\uninstall.log"}), 0) << err;
+  std::set<std::string> left;
+  for (const auto& [path, bytes] : test::TreeFiles(target_.NativePath("tlx5_320"))) left.insert(path);
+  EXPECT_EQ(left, (std::set<std::string>{"RUS/RAB/СМЕТА.EST"}));
+  std::set<std::string> folders;  // only the ones that hold the estimate stay
+  for (const auto& e : fs::recursive_directory_iterator(target_.NativePath("tlx5_320"))) {
+    if (e.is_directory()) folders.insert(test::Utf8(fs::relative(e.path(), target_.NativePath("tlx5_320"))));
+  }
+  EXPECT_EQ(folders, (std::set<std::string>{"Rus", "Rus/Rab"}));
+  EXPECT_TRUE(DesktopLinks().empty());
+  EXPECT_FALSE(Entry());
+  const std::string log = ReadNativeFile(target_.NativePath("uninstall.log"));
+  EXPECT_NE(log.find("step: left folder c:\\tlx5_320\\Rus\\Rab: it holds files made after installing"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("message: Программный комплекс ТЛК5 3.2.0 удалён. Папка c:\\tlx5_320 оставлена"), std::string::npos)
+      << log;
+
+  // Nothing registered any more: nothing to remove.
+  EXPECT_EQ(Run({"/UNINSTALL", "/VERYSILENT"}), 1);
+  EXPECT_NE(err.find("нет установленного программного комплекса"), std::string::npos) << err;
+}
+
+// tlxsetup in a process of its own, killed with SIGKILL once the log shows a file written: the
+// marker stays, and the next run takes the folder over and leaves exactly a clean installation.
+TEST_F(UnattendedE2eTest, AKilledRunLeavesTheMarkerAndTheNextRunInstallsCleanly) {
+  const std::string log = target_.NativePath("killed.log");
+  bool killed = false;
+  for (int attempt = 0; attempt < 5 && !killed; ++attempt) {
+    fs::remove_all(target_.NativePath("tlx5_320"));
+    fs::remove(log);
+    const std::string drive = "c=" + target_.native();
+    const std::string registry = "TLX_REGISTRY=" + target_.NativePath("registry.ini");
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (chdir(dist_drive_.NativePath("dist").c_str()) != 0) _exit(126);
+      const char* argv[] = {TLXSETUP_EXE, "--drive", drive.c_str(), "/VERYSILENT", "/DIR=c:\\tlx5_320",
+                            "/LOG=c:\\killed.log", nullptr};
+      const char* envp[] = {registry.c_str(), "TLX_DESKTOP=c:\\Desktop", nullptr};
+      execve(TLXSETUP_EXE, const_cast<char* const*>(argv), const_cast<char* const*>(envp));
+      _exit(127);
+    }
+    int status = 0;
+    for (int waited = 0; waited < 600000; ++waited) {
+      if (ReadNativeFile(log).find(" file: ") != std::string::npos) {
+        killed = kill(pid, SIGKILL) == 0;
+        break;
+      }
+      if (waitpid(pid, &status, WNOHANG) == pid) break;  // ended on its own: try again
+      usleep(50);
+    }
+    if (killed) {
+      waitpid(pid, &status, 0);
+      killed = WIFSIGNALED(status);
+    }
+  }
+  ASSERT_TRUE(killed) << "the installation always ended before it could be killed";
+  EXPECT_TRUE(package::HoldsInstallMarker("c:\\tlx5_320"));
+  EXPECT_FALSE(Entry());
+
+  ASSERT_EQ(Run({"/VERYSILENT", "/DIR=c:\\tlx5_320", "/LOG=c:\\setup.log"}), 0) << err;
+  ExpectPayloadInstalled(1);
+  EXPECT_FALSE(fs::exists(Installed(package::kInstallMarkerName)));
+  EXPECT_EQ(DesktopLinks().size(), 1u);
+  EXPECT_NE(ReadNativeFile(target_.NativePath("setup.log")).find("holds only an unfinished installation"),
+            std::string::npos);
 }
 
 // A way a run ends: what is done to the distribution or the target first, the switches, the exit
@@ -316,8 +451,40 @@ class UnattendedEndTest : public UnattendedE2eTest, public ::testing::WithParamI
     bytes[bytes.size() / 2] ^= 0x01;
     WriteNativeFile(Setup("TlxStp5_320.002"), bytes);
   }
+  // Flips a byte in the middle of the first volume of `group`.
+  void DamageGroup(int group) {
+    struct Quiet : package::VolumeProgress {
+      void ResetVolumeBars(int) override {}
+      void ShowVolumeBars(const std::string&, int, int) override {}
+    } quiet;
+    package::VolumeRange range;
+    {
+      const package::VolumeSet volumes(quiet, dist_drive_.Path("dist"));
+      range = volumes.Range(group);
+    }
+    platform::SetCurrentFolder(dist_drive_.Path("dist"));  // the volume set made Setup current
+    ASSERT_FALSE(range.empty());
+    const std::string volume = Setup(package::VolumeName(range.first));
+    std::string bytes = ReadNativeFile(volume);
+    bytes[bytes.size() / 2] ^= 0x01;
+    WriteNativeFile(volume, bytes);
+  }
   void MakeInstallDir() { WriteNativeFile(Installed("keep.txt"), "mine"); }
+  // What an installation killed on the way leaves: the marker and some of the files.
+  void MakeUnfinishedInstallDir() {
+    WriteNativeFile(Installed(package::kInstallMarkerName), "TlxSetup5_320\r\nVersion=3.2.0\r\n");
+    WriteNativeFile(Installed("Exe/tlx.exe"), "half a program");
+    WriteNativeFile(Installed("InsBf"), "half a buffer");
+    fs::create_directories(Installed("Rus/Rab"));
+  }
   void RemoveSetupConfiguration() { fs::remove(dist_drive_.NativePath("dist/TlxSetup_5_320.cfg")); }
+  // The registry file cannot be written: a plain file stands where its folder should be.
+  void BreakRegistry() {
+    WriteNativeFile(target_.NativePath("not-a-folder"), "");
+    platform::PlatformConfig config = platform::CurrentConfig();
+    config.registry_file = target_.NativePath("not-a-folder/registry.ini");
+    platform::Configure(config);
+  }
 
   // The installation folder holds exactly these files (upper-cased relative paths).
   void ExpectInstallDirHolds(const std::set<std::string>& paths) {
@@ -357,11 +524,35 @@ INSTANTIATE_TEST_SUITE_P(
                   t.ExpectInstallDirHolds({"KEEP.TXT"});
                   EXPECT_EQ(t.Log().find("file: "), std::string::npos);
                 }},
-        EndCase{"DamagedVolumeFails", [](UnattendedEndTest& t) { t.DamageVolume(); }, {}, 4, false, false, 1,
+        EndCase{"DamagedVolumeIsUndone", [](UnattendedEndTest& t) { t.DamageVolume(); }, {}, 4, false, false, 1,
                 [](UnattendedEndTest& t) {
                   EXPECT_NE(t.Err().find("TlxStp5_320.002"), std::string::npos) << t.Err();
                   EXPECT_NE(t.Log().find("error: "), std::string::npos);
-                  EXPECT_FALSE(fs::exists(t.Installed("Cfg/Cfg.tlx")));
+                  EXPECT_NE(t.Log().find("step: undoing the installation"), std::string::npos);
+                  EXPECT_FALSE(t.InstallDirExists());
+                  EXPECT_FALSE(t.Entry());
+                }},
+        EndCase{"DamagedLastGroupUndoesTheFirstTwo", [](UnattendedEndTest& t) { t.DamageGroup(2); },
+                {"/DIR=c:\\Программы\\ТЛК\\tlx5_320"}, 4, false, false, 1,
+                [](UnattendedEndTest& t) {
+                  EXPECT_NE(t.Log().find("file: c:\\Программы\\ТЛК\\tlx5_320\\Ukr\\"), std::string::npos);
+                  EXPECT_FALSE(fs::exists(t.target_.NativePath("Программы")));  // with the parents it made
+                  EXPECT_FALSE(t.Entry());
+                }},
+        EndCase{"RegistryFailureUndoesEverything", [](UnattendedEndTest& t) { t.BreakRegistry(); }, {}, 4, false,
+                false, 1,
+                [](UnattendedEndTest& t) {
+                  EXPECT_NE(t.Err().find("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TlxSetup5_320"),
+                            std::string::npos) << t.Err();
+                  EXPECT_NE(t.Log().find("step: undo: removed shortcut"), std::string::npos) << t.Log();
+                  EXPECT_FALSE(t.InstallDirExists());
+                }},
+        EndCase{"UnfinishedInstallationTakenOver", [](UnattendedEndTest& t) { t.MakeUnfinishedInstallDir(); }, {}, 0,
+                true, true, 1,
+                [](UnattendedEndTest& t) {
+                  EXPECT_NE(t.Log().find("holds only an unfinished installation of 3.2.0"), std::string::npos) << t.Log();
+                  EXPECT_FALSE(fs::exists(t.Installed(package::kInstallMarkerName)));
+                  EXPECT_TRUE(t.Entry());
                 }},
         EndCase{"NoSetupConfigurationCannotStart", [](UnattendedEndTest& t) { t.RemoveSetupConfiguration(); }, {}, 1,
                 false, false, 1, [](UnattendedEndTest& t) { EXPECT_FALSE(t.InstallDirExists()); }}),

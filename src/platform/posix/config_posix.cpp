@@ -1,6 +1,9 @@
 // The process-wide configuration of the POSIX platform: the seam through which tests and the native
 // programs decide which drives exist, the desktop and Windows folders, and the version record.
 #include "platform/config.h"
+
+#include <cstdlib>
+
 #include "platform/posix/posix_internal.h"
 
 namespace tlx::platform {
@@ -29,5 +32,20 @@ bool Configure(const PlatformConfig& config) {
 const PlatformConfig& CurrentConfig() { return Config(); }
 
 std::optional<std::string> NativePath(const std::string& path) { return posix::MapPath(path); }
+
+void UseUserRegistryFile() {
+  if (Config().registry_file) return;
+  const char* config_home = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  std::string folder;
+  if (config_home && *config_home) {
+    folder = config_home;
+  } else if (home && *home) {
+    folder = std::string(home) + "/.config";
+  } else {
+    return;  // nowhere to keep it: the registry lives in memory
+  }
+  Config().registry_file = folder + "/tlxsetup/registry.ini";
+}
 
 }  // namespace tlx::platform

@@ -76,6 +76,7 @@ constexpr Message kMessages[] = {
     {206, "The filename or extension is too long."},
     {223, "The file size exceeds the limit allowed and cannot be saved."},
     {267, "The directory name is invalid."},
+    {1009, "The configuration registry database is corrupt."},
     {1117, "The request could not be performed because of an I/O device error."},
     {1920, "The file cannot be accessed by the system."},
     {1921, "The name of the file cannot be resolved by the system."},

@@ -409,6 +409,13 @@ std::optional<uint64_t> FileCreationTime(const std::string& path) {
   return static_cast<uint64_t>((seconds + kEpochDifference) * 10000000 + nanoseconds / 100);
 }
 
+std::string ProgramPath() {
+  char buffer[4096];
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return {};
+  return posix::WindowsForm(std::string(buffer, static_cast<size_t>(n)));
+}
+
 std::string ProgramFolder() {
   char buffer[4096];
   const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);

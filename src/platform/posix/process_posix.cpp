@@ -8,6 +8,7 @@
 
 #include "platform/config.h"
 #include "platform/error.h"
+#include "platform/fs.h"
 #include "platform/posix/posix_internal.h"
 #include "platform/process.h"
 
@@ -94,6 +95,12 @@ Rect DesktopRect() {
   // The work area leaves a task bar of 40 pixels at the bottom, as a default Windows 7 desktop does.
   const Size screen = CurrentConfig().screen;
   return Rect{0, 0, screen.width, screen.height > 40 ? screen.height - 40 : screen.height};
+}
+
+bool RemoveOwnProgramFile() {
+  // A running program's file can be unlinked here: the process keeps its own copy open.
+  const std::string self = ProgramPath();
+  return !self.empty() && DeleteFile(self);
 }
 
 }  // namespace tlx::platform

@@ -8,6 +8,7 @@ namespace {
 bool IsDefault(const PlatformConfig& config) {
   const PlatformConfig none;
   return config.drives.empty() && config.desktop_folder == none.desktop_folder &&
+         config.registry_file == none.registry_file &&
          config.windows_folder == none.windows_folder && !config.os_version &&
          config.processor_architecture == none.processor_architecture &&
          config.server_r2 == none.server_r2 && config.screen.width == none.screen.width &&
@@ -24,5 +25,7 @@ const PlatformConfig& CurrentConfig() {
 }
 
 std::optional<std::string> NativePath(const std::string& path) { return path; }
+
+void UseUserRegistryFile() {}
 
 }  // namespace tlx::platform

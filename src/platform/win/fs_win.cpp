@@ -219,6 +219,14 @@ bool SetCurrentFolder(const std::string& path) {
   return wide && ::SetCurrentDirectoryW(wide->c_str());
 }
 
+std::string ProgramPath() {
+  std::optional<std::wstring> text = QueryText([](wchar_t* buffer, DWORD size) -> DWORD {
+    DWORD n = ::GetModuleFileNameW(nullptr, buffer, size);
+    return n >= size ? size : n;
+  });
+  return text ? win::Narrow(*text) : std::string();
+}
+
 std::string ProgramFolder() {
   std::optional<std::wstring> text = QueryText([](wchar_t* buffer, DWORD size) -> DWORD {
     DWORD n = ::GetModuleFileNameW(nullptr, buffer, size);

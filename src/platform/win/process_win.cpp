@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "platform/win/wide.h"
@@ -78,6 +79,23 @@ Rect DesktopRect() {
     return Rect{0, 0, screen.width, screen.height};
   }
   return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+bool RemoveOwnProgramFile() {
+  wchar_t self[MAX_PATH + 1];
+  const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return false;
+  if (::DeleteFileW(self)) return true;  // a system that allows it
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD temp_length = ::GetTempPathW(MAX_PATH + 1, temp);
+  if (temp_length == 0 || temp_length > MAX_PATH) return false;
+  const std::wstring moved = std::wstring(temp) + L"TlxUninstall-" + std::to_wstring(::GetCurrentProcessId()) + L".exe";
+  // A running program may be renamed within its volume, never deleted: moved out of the folder it
+  // removes, it goes at the next restart (a request only administrators may make; otherwise the
+  // temporary folder keeps it).
+  if (!::MoveFileExW(self, moved.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+  ::MoveFileExW(moved.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  return true;
 }
 
 }  // namespace tlx::platform
