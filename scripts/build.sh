@@ -29,7 +29,7 @@ if [ "$which" = all ] || [ "$which" = native ]; then
   for variant in 0 1; do
     status=0
     (cd build/native/sample-dist &&
-      TLX_DESKTOP='c:\Desktop' ../tools/tlxsetup/tlxsetup --drive "c=$drive_c" /VERYSILENT "/VARIANT=$variant" \
+      TLX_DESKTOP='c:\Desktop' TLX_REGISTRY="$drive_c/registry.ini" ../tools/tlxsetup/tlxsetup --drive "c=$drive_c" /VERYSILENT "/VARIANT=$variant" \
         "/DIR=c:\tlx5_320-$variant" "/LOG=c:\setup-$variant.log") || status=$?
     if [ "$status" -ne 0 ]; then
       echo "tlxsetup (variant $variant) ended with exit code $status; see $drive_c/setup-$variant.log" >&2

@@ -95,8 +95,8 @@ class UnattendedActions : public PackageInstallActions {
                           package::UserKeyName(package::kUninstallKey));
     PackageInstallActions::RegisterUninstaller(main, journal);
   }
+  void RollingBack() override { log_.Line("step", "undoing the installation"); }
   void RolledBack(const package::RollbackReport& report) override {
-    log_.Line("step", "undoing the installation");
     for (const std::string& line : report.steps) log_.Line("step", "undo: " + line);
     for (const std::string& line : report.left) log_.Line("error", "not removed: " + line);
   }
@@ -305,7 +305,7 @@ int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messa
   const auto progress = [&](const std::string& line) { out(line + "\n"); };
   const UnattendedResult result = switches->uninstall ? RunUninstall(*switches, shown_sink, progress)
                                                       : RunUnattended(*switches, shown_sink, progress);
-  if (result.code != ESetupExit::ese_Done) err(result.message + "\n");
+  if (result.code != ESetupExit::ese_Done && !result.shown) err(result.message + "\n");
   return static_cast<int>(result.code);
 }
 

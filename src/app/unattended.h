@@ -24,6 +24,7 @@ enum class ESetupExit : int {
 struct UnattendedResult {
   ESetupExit code = ESetupExit::ese_Done;
   std::string message;  // the text that explains a non-zero code
+  bool shown = false;   // the user has seen it already, in the message dialog
 };
 
 // Runs the installation from the current folder (the distribution's folder). `shown_sink` shows the

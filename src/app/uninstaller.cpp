@@ -6,12 +6,15 @@
 
 #include "app/main_window.h"
 #include "app/setup_log.h"
+#include "messages/file_msg.h"
+#include "messages/lang_box.h"
 #include "messages/msg_text.h"
 #include "messages/msg_wrappers.h"
 #include "package/install_record.h"
 #include "package/uninstall.h"
 #include "package/uninstall_entry.h"
 #include "platform/fs.h"
+#include "store/config_record.h"
 
 namespace tlx::app {
 namespace {
@@ -63,11 +66,14 @@ UnattendedResult RunUninstall(const SetupSwitches& switches, messages::MessageSi
   const bool may_show = !switches.suppress_msgboxes && switches.ui != EUiLevel::eui_VerySilent;
   UninstallSink sink(*log, may_show ? shown_sink : nullptr);
   messages::ScopedMessageSink scope(&sink);
+  // Russian throughout, as the setup program's main window sets it.
+  messages::SetInterfaceLang(messages::elg_Rus);
+  messages::SetFileMsgLang(store::kLangRussian);
   UseRussianMessages();
 
   UnattendedResult result;
   const auto finish = [&](ESetupExit code, std::string message) {
-    result = {code, std::move(message)};
+    result = {code, std::move(message), may_show && shown_sink != nullptr};
     if (code == ESetupExit::ese_Done) {
       log->Line("step", "uninstalled");
     } else {

@@ -54,6 +54,7 @@ EWizardEnd RunWizard(TInsMain& main, WizardView& view, InstallActions& actions) 
   package::WorkItemList journal;
   const auto fail = [&](EWizardEnd how) {
     package::RollbackReport report;
+    actions.RollingBack();
     journal.Rollback(report);
     actions.RolledBack(report);
     if (!report.left.empty()) {

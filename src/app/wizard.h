@@ -56,7 +56,9 @@ class InstallActions {
   // Copies the uninstaller into the installation, writes main.Record beside it and adds the
   // registry entry to `journal`. Raises the file layer's errors and those of the registry.
   virtual void RegisterUninstaller(TInsMain& main, package::WorkItemList& journal) = 0;
-  // Hears what undoing a failed installation did (the unattended installer logs it).
+  // Hear of undoing a failed installation: before it starts, and what it did (the unattended
+  // installer logs both).
+  virtual void RollingBack() {}
   virtual void RolledBack(const package::RollbackReport& /*report*/) {}
 };
 

@@ -13,6 +13,14 @@ constexpr char kLinkLeft[] = " - ссылка; установка ссылок �
 
 bool IsLink(uint32_t attributes) { return (attributes & platform::attr::kReparsePoint) != 0; }
 
+// Deletes a plain file whose attributes a listing gave.
+bool DeleteListedFile(const std::string& path, uint32_t attributes) {
+  if ((attributes & platform::attr::kReadOnly) != 0) {
+    platform::SetAttributes(path, attributes & ~platform::attr::kReadOnly);
+  }
+  return platform::DeleteFile(path);
+}
+
 void RemoveBelow(const std::string& folder, std::vector<std::string>& left, const std::string& keep_upper,
                  RemovalCount& count) {
   const auto entries = platform::ListFolder(folder, "*");
@@ -38,7 +46,7 @@ void RemoveBelow(const std::string& folder, std::vector<std::string>& left, cons
       } else {
         left.push_back(LeftLine(path));
       }
-    } else if (DeletePlainFile(path)) {
+    } else if (DeleteListedFile(path, entry.attributes)) {
       ++count.files;
     } else {
       left.push_back(LeftLine(path));
@@ -59,10 +67,7 @@ bool DeletePlainFile(const std::string& path) {
     platform::SetLastError(platform::err::kAccessDenied);
     return false;
   }
-  if ((*attributes & platform::attr::kReadOnly) != 0) {
-    platform::SetAttributes(path, *attributes & ~platform::attr::kReadOnly);
-  }
-  return platform::DeleteFile(path);
+  return DeleteListedFile(path, *attributes);
 }
 
 RemovalCount RemoveFolderContent(const std::string& folder, std::vector<std::string>& left, const std::string& keep) {

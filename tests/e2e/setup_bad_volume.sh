@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # setup.exe's windows on the way to a failed installation: a folder text that cannot be one gets
 # error 602 and the step stays; a damaged volume is listed in the error list, and after it the
-# program ends without settings or shortcut.
+# program ends without settings or shortcut, having removed the folder it made.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
 source "$(dirname "$0")/setup_lib.sh"
@@ -33,5 +33,6 @@ e2e_driver click --title TFListErr --text "Выход" || e2e_fail "cannot leave
 e2e_wait_exit "$setup_pid" 30
 [ "$e2e_status" = 0 ] || e2e_fail "setup.exe ended with $e2e_status"
 [ ! -e "$WINEPREFIX/drive_c/tlx5_320/Cfg/Cfg.tlx" ] || e2e_fail "Cfg.tlx was written"
+[ ! -e "$WINEPREFIX/drive_c/tlx5_320" ] || e2e_fail "the failed installation was not undone: $(ls -R "$WINEPREFIX/drive_c/tlx5_320")"
 [ -z "$(ls -A "$(setup_desktop)" 2>/dev/null)" ] || e2e_fail "a shortcut was placed"
 e2e_log "passed"
