@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -76,8 +75,6 @@ int main(int argc, char** argv) {
     Clock::time_point start = Clock::now(), install_end{}, undo_start{};
     bool undoing = false;
     const auto line = [&](const std::string& text) {
-      if (undoing && std::getenv("TLX_BENCH_TRACE"))
-        std::printf("%8.1f ms %s\n", std::chrono::duration<double>(Clock::now() - undo_start).count() * 1e3, text.c_str());
       if (!undoing && text.find("step: undoing the installation") != std::string::npos) {
         install_end = Clock::now();
         removed = Measure(work / "c" / "tlx5_320");

@@ -6,6 +6,7 @@
 
 #include "app/main_window.h"
 #include "app/setup_log.h"
+#include "config/config_record.h"
 #include "messages/file_msg.h"
 #include "messages/lang_box.h"
 #include "messages/msg_text.h"
@@ -14,7 +15,6 @@
 #include "package/uninstall.h"
 #include "package/uninstall_entry.h"
 #include "platform/fs.h"
-#include "store/config_record.h"
 
 namespace tlx::app {
 namespace {
@@ -68,7 +68,7 @@ UnattendedResult RunUninstall(const SetupSwitches& switches, messages::MessageSi
   messages::ScopedMessageSink scope(&sink);
   // Russian throughout, as the setup program's main window sets it.
   messages::SetInterfaceLang(messages::elg_Rus);
-  messages::SetFileMsgLang(store::kLangRussian);
+  messages::SetFileMsgLang(config::kLangRussian);
   UseRussianMessages();
 
   UnattendedResult result;

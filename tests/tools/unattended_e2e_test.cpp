@@ -21,6 +21,8 @@
 #include "messages/recording_sink.h"
 #include "package/volume_set.h"
 #include "platform/config.h"
+#include "platform/error.h"
+#include "platform/fault_injection.h"
 #include "platform/fs.h"
 #include "package/install_marker.h"
 #include "package/install_record.h"
@@ -121,6 +123,24 @@ class UnattendedE2eTest : public ::testing::Test {
     return links;
   }
 
+  // Flips a byte in the middle of the first volume of `group`.
+  void DamageGroup(int group) {
+    struct Quiet : package::VolumeProgress {
+      void ResetVolumeBars(int) override {}
+      void ShowVolumeBars(const std::string&, int, int) override {}
+    } quiet;
+    package::VolumeRange range;
+    {
+      const package::VolumeSet volumes(quiet, dist_drive_.Path("dist"));
+      range = volumes.Range(group);
+    }
+    platform::SetCurrentFolder(dist_drive_.Path("dist"));  // the volume set made Setup current
+    ASSERT_FALSE(range.empty());
+    const std::string volume = Setup(package::VolumeName(range.first));
+    std::string bytes = ReadNativeFile(volume);
+    bytes[bytes.size() / 2] ^= 0x01;
+    WriteNativeFile(volume, bytes);
+  }
   // The installed files without the uninstaller and its record, which must be there.
   std::map<std::string, std::string> SuiteFiles(const std::string& folder = "tlx5_320") const {
     std::map<std::string, std::string> installed = test::TreeFiles(target_.NativePath(folder));
@@ -338,6 +358,119 @@ TEST_F(UnattendedE2eTest, RegistersTheSuiteAndItsUninstallerRemovesItButNotTheUs
   EXPECT_NE(err.find("нет установленного программного комплекса"), std::string::npos) << err;
 }
 
+// Everything on drive c: (the target, its desktop and the registry file): folders, files with their
+// bytes, links with their targets.
+std::map<std::string, std::string> DriveState(const std::string& root) {
+  std::map<std::string, std::string> state;
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    const std::string name = test::Utf8(it->path().lexically_relative(root));
+    if (it->is_symlink()) {
+      state[name] = "link to " + fs::read_symlink(it->path()).string();
+      it.disable_recursion_pending();
+    } else if (it->is_directory()) {
+      state[name] = "folder";
+    } else {
+      state[name] = ReadNativeFile(it->path().string());
+    }
+  }
+  return state;
+}
+
+// A write failing at each point of the installation: in volume group 0, 1 and 2, in the settings
+// step and right after the desktop shortcut is placed (the shortcut step itself never fails an
+// installation: a link that cannot be written is no link), then at points spread over the whole run.
+// Each failed run ends with 4 and leaves drive c: exactly as it was; a run that absorbs the
+// failure installs completely.
+TEST_F(UnattendedE2eTest, AFailingWriteAtEachPointLeavesTheDriveAsItWas) {
+  WriteNativeFile(target_.NativePath("outside/sentinel.txt"), "keep");
+  const std::map<std::string, std::string> before = DriveState(target_.native());
+  const std::vector<std::string> args = {"/SILENT", "/DIR=c:\\tlx5_320"};
+  platform::FaultPlan plan;
+  plan.ops = platform::FaultBit(platform::FaultOp::kCreate) | platform::FaultBit(platform::FaultOp::kWrite);
+  plan.error = platform::err::kDiskFull;
+
+  // A run that fails nothing notes how many writes came before each point.
+  std::map<std::string, uint64_t> points;
+  uint64_t total = 0;
+  {
+    platform::ScopedFaults counting(plan);
+    const auto note = [&](const std::string& point, const std::string& line, const std::string& text) {
+      if (!points.contains(point) && line.find(text) != std::string::npos) points[point] = platform::FaultOpsCounted() + 1;
+    };
+    ASSERT_EQ(RunCommandLine(args, false, nullptr,
+                             [&](const std::string& line) {
+                               note("group 0", line, " file: c:\\tlx5_320\\Exe\\");
+                               note("group 1", line, " file: c:\\tlx5_320\\Ukr\\");
+                               note("group 2", line, " file: c:\\tlx5_320\\Rus\\");
+                               note("settings", line, " step: settings");
+                               note("shortcut", line, " step: desktop shortcut c:\\Desktop\\");
+                             },
+                             [](const std::string&) {}),
+              0);
+    total = platform::FaultOpsCounted();
+  }
+  ASSERT_EQ(points.size(), 5u);
+  std::vector<std::pair<std::string, uint64_t>> runs(points.begin(), points.end());
+  for (uint64_t i = 1; i < 12; ++i) runs.emplace_back("write " + std::to_string(total * i / 12), total * i / 12);
+  // The desktop link's own creation and write: no link, and the installation goes on.
+  runs.emplace_back("link created", points["shortcut"] - 2);
+  runs.emplace_back("link written", points["shortcut"] - 1);
+
+  for (const auto& [point, nth] : runs) {
+    SCOPED_TRACE(point + " (write " + std::to_string(nth) + " of " + std::to_string(total) + ")");
+    // The previous run's installation goes first, as does its current folder.
+    fs::remove_all(target_.NativePath("tlx5_320"));
+    for (const auto& [name, link] : DesktopLinks()) fs::remove(target_.NativePath("Desktop/" + name));
+    platform::DeleteUserRegistryKey(package::kUninstallKey);
+    platform::SetCurrentFolder(dist_drive_.Path("dist"));
+    ASSERT_EQ(DriveState(target_.native()).size(), before.size() + (fs::exists(target_.NativePath("registry.ini")) ? 1 : 0));
+    fs::remove(target_.NativePath("registry.ini"));
+
+    plan.nth = nth;
+    int code = 0;
+    {
+      platform::ScopedFaults failing(plan);
+      code = Run(args);
+      EXPECT_EQ(platform::FaultsInjected(), 1u);
+    }
+    if (code == 4) {
+      EXPECT_EQ(DriveState(target_.native()), before);
+      // The disk's error, or the one of a file that a folder not made (a failure passed over) keeps out.
+      EXPECT_NE(err.find("c:\\tlx5_320\\"), std::string::npos) << err;
+    } else {
+      EXPECT_EQ(code, 0) << err;
+      EXPECT_TRUE(points.find(point) == points.end()) << "a failure at " << point << " ended with " << code;
+      ExpectPayloadInstalled(1);
+      if (point.starts_with("link")) EXPECT_TRUE(fs::is_empty(target_.NativePath("Desktop")));
+    }
+  }
+}
+
+// A link in the installation folder that points outside it, put there while the installation runs:
+// undoing the failed installation leaves the link and what it points to untouched and names it.
+TEST_F(UnattendedE2eTest, UndoingNeverGoesThroughALinkInTheFolder) {
+  WriteNativeFile(target_.NativePath("outside/sentinel.txt"), "keep");
+  DamageGroup(2);
+  bool linked = false;
+  const int code = RunCommandLine({"/SILENT", "/DIR=c:\\tlx5_320"}, false, nullptr,
+                                  [&](const std::string& line) {
+                                    if (!linked && line.find(" file: c:\\tlx5_320\\") != std::string::npos) {
+                                      fs::create_directory_symlink(target_.NativePath("outside"),
+                                                                   target_.NativePath("tlx5_320/Doc/elsewhere"));
+                                      linked = true;
+                                    }
+                                  },
+                                  [this](const std::string& t) { err += t; });
+  EXPECT_EQ(code, 4);
+  ASSERT_TRUE(linked);
+  EXPECT_EQ(ReadNativeFile(target_.NativePath("outside/sentinel.txt")), "keep");
+  EXPECT_TRUE(fs::is_symlink(target_.NativePath("tlx5_320/Doc/elsewhere")));
+  const std::map<std::string, std::string> left = DriveState(target_.NativePath("tlx5_320"));
+  EXPECT_EQ(left, (std::map<std::string, std::string>{{"Doc", "folder"},
+                                                      {"Doc/elsewhere", "link to " + target_.NativePath("outside")}}));
+  EXPECT_NE(err.find("c:\\tlx5_320\\Doc\\elsewhere - ссылка"), std::string::npos) << err;
+}
+
 // tlxsetup in a process of its own, killed with SIGKILL once the log shows a file written: the
 // marker stays, and the next run takes the folder over and leaves exactly a clean installation.
 TEST_F(UnattendedE2eTest, AKilledRunLeavesTheMarkerAndTheNextRunInstallsCleanly) {
@@ -450,24 +583,6 @@ class UnattendedEndTest : public UnattendedE2eTest, public ::testing::WithParamI
     ASSERT_FALSE(bytes.empty());
     bytes[bytes.size() / 2] ^= 0x01;
     WriteNativeFile(Setup("TlxStp5_320.002"), bytes);
-  }
-  // Flips a byte in the middle of the first volume of `group`.
-  void DamageGroup(int group) {
-    struct Quiet : package::VolumeProgress {
-      void ResetVolumeBars(int) override {}
-      void ShowVolumeBars(const std::string&, int, int) override {}
-    } quiet;
-    package::VolumeRange range;
-    {
-      const package::VolumeSet volumes(quiet, dist_drive_.Path("dist"));
-      range = volumes.Range(group);
-    }
-    platform::SetCurrentFolder(dist_drive_.Path("dist"));  // the volume set made Setup current
-    ASSERT_FALSE(range.empty());
-    const std::string volume = Setup(package::VolumeName(range.first));
-    std::string bytes = ReadNativeFile(volume);
-    bytes[bytes.size() / 2] ^= 0x01;
-    WriteNativeFile(volume, bytes);
   }
   void MakeInstallDir() { WriteNativeFile(Installed("keep.txt"), "mine"); }
   // What an installation killed on the way leaves: the marker and some of the files.

@@ -3,6 +3,7 @@
 #include "platform/config.h"
 #include "platform/error.h"
 #include "platform/file.h"
+#include "platform/fs.h"
 #include "platform/lnk_format.h"
 #include "platform/shell.h"
 
@@ -30,8 +31,16 @@ bool WriteShellLink(const std::string& lnk_path, const ShellLink& link) {
   File file = File::Open(lnk_path, {Access::Write, kShareNone, Disposition::CreateAlways, false});
   if (!file.valid()) return false;
   uint32_t done = 0;
-  if (!file.Write(bytes->data(), static_cast<uint32_t>(bytes->size()), &done)) return false;
-  return file.Close();
+  if (file.Write(bytes->data(), static_cast<uint32_t>(bytes->size()), &done) && done == bytes->size() &&
+      file.Close()) {
+    return true;
+  }
+  // No half-written link stays on the desktop.
+  const uint32_t error = LastError() == err::kSuccess ? err::kDiskFull : LastError();
+  file = File();
+  DeleteFile(lnk_path);
+  SetLastError(error);
+  return false;
 }
 
 std::optional<ShellLink> ReadShellLink(const std::string& lnk_path) {
