@@ -441,7 +441,9 @@ TEST_F(UnattendedE2eTest, AFailingWriteAtEachPointLeavesTheDriveAsItWas) {
       EXPECT_EQ(code, 0) << err;
       EXPECT_TRUE(points.find(point) == points.end()) << "a failure at " << point << " ended with " << code;
       ExpectPayloadInstalled(1);
-      if (point.starts_with("link")) EXPECT_TRUE(fs::is_empty(target_.NativePath("Desktop")));
+      if (point.starts_with("link")) {
+        EXPECT_TRUE(fs::is_empty(target_.NativePath("Desktop")));
+      }
     }
   }
 }
