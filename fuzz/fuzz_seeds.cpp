@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -110,6 +111,42 @@ void InstallBufferSeeds(const fs::path& folder) {
   seed("parent_name", 1, 0, 1000);
 }
 
+// First byte: 0 plain, else the scrambling parameter (mod 8); then a record file.
+void RecordFileSeeds(const fs::path& folder) {
+  const tlx::test::TempDrive drive('v');
+  const std::string path = drive.Path("seed.rec");
+  auto seed = [&](const std::string& name, uint32_t p, const std::function<void(tlx::store::CompoundFileBuilder&)>& fill) {
+    {
+      tlx::store::CompoundFileBuilder builder(path, 3, p);
+      fill(builder);
+      builder.Finish();
+    }
+    WriteSeed(folder, name, static_cast<char>(p) + ReadWholeFile(path));
+  };
+  const auto records = [](tlx::store::CompoundFileBuilder& b) {
+    b.BeginLogical(0);
+    b.AddRecord(0, "Смета 1");
+    b.AddDeletedRecord(0, "deleted");
+    b.AddRecord(5, std::string(300, 'x'));
+    b.EndLogical();
+    b.BeginLogical(2);
+    b.AddRecord(1, "a;b;c;");
+    b.EndLogical();
+  };
+  seed("plain", 0, records);
+  seed("scrambled", 3, records);
+  seed("scrambled_p5", 5, records);
+  seed("empty", 0, [](tlx::store::CompoundFileBuilder&) {});
+}
+
+// Alias records ("name=path" lines and records).
+void AliasSeeds(const fs::path& folder) {
+  WriteSeed(folder, "record", "BASE=c:\\tlx\\Base\\");
+  WriteSeed(folder, "relative", "RAB=%ROOT%\\Rus\\Rab");
+  WriteSeed(folder, "lines", "NSI=c:\\nsi\r\nBASE=d:\\base\r\n;comment\r\n");
+  WriteSeed(folder, "nested", "A=%B%\\x\r\nB=%A%\\y\r\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -122,5 +159,7 @@ int main(int argc, char** argv) {
   VolumeSetSeeds(out / "volume_set");
   ManifestLineSeeds(out / "manifest_line");
   InstallBufferSeeds(out / "install_buffer");
+  RecordFileSeeds(out / "record_file");
+  AliasSeeds(out / "alias_file");
   return 0;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds both targets: native (core, tests, tools) and Windows (setup.exe, test .exe files).
-# Usage: scripts/build.sh [native|windows|all]   (default all)
+# Usage: scripts/build.sh [native|windows|all|asan]   (default all; asan: the native build with
+# AddressSanitizer and UndefinedBehaviorSanitizer in build/asan, which the test command runs too)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,6 +13,11 @@ jobs=$(nproc)
 if [ "$which" = all ] || [ "$which" = native ]; then
   cmake --preset native -DTLX_WERROR=$werror >/dev/null
   cmake --build build/native -j "$jobs"
+fi
+if [ "$which" = asan ]; then
+  cmake --preset asan -DTLX_WERROR=$werror >/dev/null
+  cmake --build build/asan -j "$jobs"
+  exit 0
 fi
 if [ "$which" = all ] || [ "$which" = windows ]; then
   cmake --preset windows -DTLX_WERROR=$werror >/dev/null

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: native ctest, then the Windows test programs and the end-to-end tests under Wine
-# on Xvfb. Ends with one line "N passed, N failed".
+# on Xvfb, then the whole native suite again built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# then each fuzz target for a short bounded time on its seed corpus. Ends with one line
+# "N passed, N failed".
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -31,6 +33,21 @@ xvfb-run -a -s "-screen 0 1024x768x24" \
   ctest --test-dir build/windows --output-on-failure --timeout 600 2>&1 | tee build/logs/windows.log | tail -n 40
 count build/logs/windows.log
 WINEPREFIX=$root/build/wineprefix wineserver -k >/dev/null 2>&1 || true
+
+echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+if bash scripts/build.sh asan >build/logs/asan-build.log 2>&1; then
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build/asan -j "$(nproc)" --output-on-failure 2>&1 | tee build/logs/asan.log | tail -n 15
+  count build/logs/asan.log
+else
+  tail -n 30 build/logs/asan-build.log
+  failed=$((failed + 1))
+fi
+
+echo "== fuzz targets (${TLX_FUZZ_SECONDS:-15} s each on the committed seed corpus)"
+bash scripts/fuzz.sh "${TLX_FUZZ_SECONDS:-15}" 2>&1 | tee build/logs/fuzz.log
+passed=$((passed + $(grep -c ': passed$' build/logs/fuzz.log)))
+failed=$((failed + $(grep -c ': failed' build/logs/fuzz.log)))
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -59,6 +59,7 @@ void AddToPair(uint64_t sum, uint32_t* lo, uint32_t* hi) {
 }  // namespace
 
 void VolumeChecksumStream::Update(const uint8_t* data, size_t size) {
+  if (size == 0) return;  // an empty file has no data pointer at all
   if (pending_size_ != 0) {
     const size_t take = std::min(size, kPeriod - pending_size_);
     std::memcpy(pending_ + pending_size_, data, take);
