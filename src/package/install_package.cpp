@@ -30,6 +30,11 @@ class TransientFile {
   void Remove() const {
     if (platform::Attributes(path_)) platform::DeleteFile(path_);
   }
+  // Removes the file where the step is done with it: a file that stays is the step's failure, never
+  // a transient file left in the installation.
+  void Finish() const {
+    if (platform::Attributes(path_) && !platform::DeleteFile(path_)) messages::RaiseSysError(path_);
+  }
 
  private:
   std::string path_;
@@ -71,7 +76,7 @@ class Installer {
     BuildInstallBuffer(group, buffer_file.path());
     if (volumes_->FailedVolumes() != 0) return;
     // A group without volumes leaves an empty buffer: nothing to extract.
-    if (!platform::FileExists(buffer_file.path()) || FileIsEmpty(buffer_file.path())) return;
+    if (!platform::FileExists(buffer_file.path()) || FileIsEmpty(buffer_file.path())) return buffer_file.Finish();
     MeasureTarget(settings_.InstallDir, measure_);
     {
       store::WFile buffer(buffer_file.path(), store::ScrambleKey{static_cast<uint32_t>(group) + store::ScrambleOffset});
@@ -80,6 +85,7 @@ class Installer {
           buffer, target, record_, [this] { view_.ShowFileBar(++file_bar_, kFileBarMax); }, written_);
       buffer.Close();
     }
+    buffer_file.Finish();
     MeasureTarget(settings_.InstallDir, measure_);
   }
 
@@ -100,7 +106,7 @@ class Installer {
         store::SFile in(unpacked.path(), store::kSFileRead);
         AppendVolumeBlocks(in, buffer, record_, volume);
       }
-      unpacked.Remove();
+      unpacked.Finish();
     });
     buffer.Close();
   }

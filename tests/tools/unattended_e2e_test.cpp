@@ -448,6 +448,91 @@ TEST_F(UnattendedE2eTest, AFailingWriteAtEachPointLeavesTheDriveAsItWas) {
   }
 }
 
+// Every file-system operation of an installation failing in turn: each create, write, flush, rename,
+// delete and mapping, on both drives, with the errors a disk, another program or a vanished folder
+// gives. Each run either ends with 4, names a file and leaves drive c: exactly as it was (Cfg.tlx
+// absent, no transient file), or absorbs the failure and installs completely, Cfg.tlx whole.
+TEST_F(UnattendedE2eTest, EveryOperationFailingInTurnEndsCleanly) {
+  WriteNativeFile(target_.NativePath("outside/sentinel.txt"), "keep");
+  const std::map<std::string, std::string> before = DriveState(target_.native());
+  const std::vector<std::string> args = {"/SILENT", "/DIR=c:\\tlx5_320"};
+  const uint32_t errors[] = {platform::err::kDiskFull, platform::err::kAccessDenied, platform::err::kSharingViolation,
+                             platform::err::kPathNotFound};
+  const struct {
+    const char* name;
+    uint32_t ops;
+    bool sticky;  // every counted operation from the Nth on fails: a disk that stays full
+  } tables[] = {
+      {"one operation fails", platform::kAllFaultOps, false},
+      {"the disk stays full",
+       platform::FaultBit(platform::FaultOp::kCreate) | platform::FaultBit(platform::FaultOp::kWrite) |
+           platform::FaultBit(platform::FaultOp::kFlush),
+       true},
+  };
+  for (const auto& table : tables) {
+    platform::FaultPlan plan;
+    plan.ops = table.ops;
+    plan.sticky = table.sticky;
+    // The previous run's installation goes first, as does its current folder.
+    const auto start_again = [&] {
+      fs::remove_all(target_.NativePath("tlx5_320"));
+      for (const auto& [name, link] : DesktopLinks()) fs::remove(target_.NativePath("Desktop/" + name));
+      platform::DeleteUserRegistryKey(package::kUninstallKey);
+      fs::remove(target_.NativePath("registry.ini"));
+      platform::SetCurrentFolder(dist_drive_.Path("dist"));
+    };
+    uint64_t total = 0;
+    {
+      start_again();
+      platform::ScopedFaults counting(plan);
+      ASSERT_EQ(Run(args), 0) << err;
+      total = platform::FaultOpsCounted();
+    }
+    ASSERT_GT(total, 20u);
+    std::map<int, int> ends;
+    for (uint64_t nth = 1; nth <= total; ++nth) {
+      start_again();
+      if (DriveState(target_.native()) != before) {
+        ADD_FAILURE() << "the drive could not be brought back before operation " << nth;
+        break;
+      }
+      plan.nth = nth;
+      plan.error = table.sticky ? platform::err::kDiskFull : errors[nth % std::size(errors)];
+      int code = 0;
+      {
+        platform::ScopedFaults failing(plan);
+        code = Run(args);
+      }
+      SCOPED_TRACE(std::string(table.name) + ": operation " + std::to_string(nth) + " of " + std::to_string(total) +
+                   " failing with " + std::to_string(plan.error) + ": exit " + std::to_string(code));
+      ++ends[code];
+      if (code == 4) {
+        // The registry file may stay, without the entry: the user's registry, not the installation's.
+        std::map<std::string, std::string> after = DriveState(target_.native());
+        after.erase("registry.ini");
+        EXPECT_EQ(after, before);
+        EXPECT_FALSE(Entry());
+        // A file, or the registry key the uninstaller's entry was going to (a file natively).
+        EXPECT_TRUE(std::regex_search(err, std::regex(R"([cd]:\\|HKEY_CURRENT_USER\\)"))) << err;
+      } else if (code == 0) {
+        for (const auto& [name, what] : DriveState(target_.native())) {
+          const std::string upper = platform::UpperUtf8(name);
+          EXPECT_TRUE(upper.find("INSBF") == std::string::npos && upper.find("TMP_PCK") == std::string::npos &&
+                      upper.find(".UNFINISHED") == std::string::npos)
+              << name << " left behind";
+        }
+        ExpectPayloadInstalled(1);
+      } else {
+        ADD_FAILURE() << err;
+      }
+      if (HasFailure()) return;  // one failing point at a time: the first says the most
+    }
+    std::string summary;
+    for (const auto& [code, count] : ends) summary += " exit " + std::to_string(code) + ": " + std::to_string(count);
+    std::printf("%s, %llu operations:%s\n", table.name, static_cast<unsigned long long>(total), summary.c_str());
+  }
+}
+
 // A link in the installation folder that points outside it, put there while the installation runs:
 // undoing the failed installation leaves the link and what it points to untouched and names it.
 TEST_F(UnattendedE2eTest, UndoingNeverGoesThroughALinkInTheFolder) {
