@@ -6,7 +6,7 @@
 #include "package/buffer_extract.h"
 #include "package/folder_tree.h"
 #include "package/link_guard.h"
-#include "package/lzma_volume.h"
+#include "package/volume_stream.h"
 #include "package/volume_blocks.h"
 #include "platform/fs.h"
 #include "store/record_format.h"
@@ -99,7 +99,7 @@ class Installer {
     RequireNoLinksBelow(settings_.InstallDir, unpacked.path());
     store::SFile buffer(buffer_path, store::kSFileCreateAsk);
     volumes_->CheckGroupVolumes(group, [&](const std::string& volume) {
-      if (UnpackFile(unpacked.path(), volume, 0, nullptr, 0) == 0) {
+      if (!UnpackVolume(unpacked.path(), volume)) {
         messages::RaiseMsg("Файл " + volume + " - Ошибки при распаковке", messages::kMsgFinalText);
       }
       {

@@ -99,6 +99,81 @@ CodecStatus LzmaDecode(std::span<const uint8_t, kLzmaPropsSize> props, std::span
   return CodecStatus::kOk;
 }
 
+struct LzmaStreamDecoder::State {
+  State() { LzmaDec_Construct(&dec); }
+  ~State() { LzmaDec_Free(&dec, &g_alloc); }
+  CLzmaDec dec;
+  ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
+};
+
+LzmaStreamDecoder::LzmaStreamDecoder() : state_(std::make_unique<State>()) {}
+LzmaStreamDecoder::~LzmaStreamDecoder() = default;
+
+CodecStatus LzmaStreamDecoder::Start(std::span<const uint8_t, kLzmaPropsSize> props, uint64_t unpacked_size) {
+  remaining_ = unpacked_size;
+  produced_ = 0;
+  finished_ = false;
+  // No match reaches further back than the stream is long, so a dictionary longer than the stream is
+  // never used: allocate what the stream can use.
+  uint8_t own[kLzmaPropsSize];
+  std::copy(props.begin(), props.end(), own);
+  uint32_t dictionary = uint32_t{own[1]} | uint32_t{own[2]} << 8 | uint32_t{own[3]} << 16 | uint32_t{own[4]} << 24;
+  if (dictionary > unpacked_size) dictionary = static_cast<uint32_t>(std::max<uint64_t>(unpacked_size, 1u << 12));
+  if (dictionary > kMaxDecodeDictionary) return CodecStatus::kUnsupported;
+  for (int i = 0; i < 4; ++i) own[1 + i] = static_cast<uint8_t>(dictionary >> (8 * i));
+  const SRes res = LzmaDec_Allocate(&state_->dec, own, kLzmaPropsSize, &g_alloc);
+  if (res != SZ_OK) return FromSdk(res);
+  LzmaDec_Init(&state_->dec);
+  state_->status = LZMA_STATUS_NOT_SPECIFIED;
+  return CodecStatus::kOk;
+}
+
+CodecStatus LzmaStreamDecoder::Decode(std::span<const uint8_t> src, bool src_ends, size_t max_out, size_t* consumed,
+                                      std::span<const uint8_t>* out) {
+  *consumed = 0;
+  *out = {};
+  if (finished_) return CodecStatus::kOk;
+  CLzmaDec& dec = state_->dec;
+  if (remaining_ != 0) {
+    if (dec.dicPos == dec.dicBufSize) dec.dicPos = 0;  // the dictionary is a ring
+    const size_t start = dec.dicPos;
+    const uint64_t room = std::min<uint64_t>({dec.dicBufSize - start, max_out, remaining_});
+    SizeT in_len = src.size();
+    const SRes res = LzmaDec_DecodeToDic(&dec, start + static_cast<size_t>(room), src.data(), &in_len,
+                                         LZMA_FINISH_ANY, &state_->status);
+    *consumed = in_len;
+    const size_t made = dec.dicPos - start;
+    *out = {dec.dic + start, made};
+    remaining_ -= made;
+    produced_ += made;
+    if (res != SZ_OK) return CodecStatus::kDataError;
+    if (remaining_ != 0) {
+      if (state_->status == LZMA_STATUS_FINISHED_WITH_MARK) return CodecStatus::kDataError;  // ended early
+      if (state_->status == LZMA_STATUS_NEEDS_MORE_INPUT && src_ends && in_len == src.size()) {
+        return CodecStatus::kInputShort;
+      }
+      return CodecStatus::kOk;
+    }
+    if (state_->status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK) {
+      finished_ = true;
+      return CodecStatus::kOk;
+    }
+    src = src.subspan(in_len);
+  }
+  // Every promised byte is out: the next symbol must be the end marker, else the stream holds more than
+  // it promised.
+  SizeT in_len = src.size();
+  const SRes res = LzmaDec_DecodeToDic(&dec, dec.dicPos, src.data(), &in_len, LZMA_FINISH_END, &state_->status);
+  *consumed += in_len;
+  if (res != SZ_OK) return CodecStatus::kDataError;
+  if (state_->status == LZMA_STATUS_FINISHED_WITH_MARK || state_->status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK) {
+    finished_ = true;
+    return CodecStatus::kOk;
+  }
+  if (state_->status == LZMA_STATUS_NEEDS_MORE_INPUT) return src_ends ? CodecStatus::kInputShort : CodecStatus::kOk;
+  return CodecStatus::kDataError;
+}
+
 CodecStatus LzmaEncode(std::span<const uint8_t> src, std::span<uint8_t> dest, bool end_marker,
                        std::span<uint8_t, kLzmaPropsSize> props, size_t* written, CodecProgress* progress) {
   *written = 0;

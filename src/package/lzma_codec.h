@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "package/codec_status.h"
@@ -34,5 +35,43 @@ CodecStatus LzmaDecode(std::span<const uint8_t, kLzmaPropsSize> props, std::span
 // `progress` (optional) asked to stop, kOutOfMemory.
 CodecStatus LzmaEncode(std::span<const uint8_t> src, std::span<uint8_t> dest, bool end_marker,
                        std::span<uint8_t, kLzmaPropsSize> props, size_t* written, CodecProgress* progress);
+
+// The largest dictionary a stream decoder allocates. Volumes are made with 8 MiB; a header asking for
+// more than this (a damaged or hostile one) is refused rather than believed, so that what a decoder
+// holds never follows a number read from a file.
+inline constexpr uint32_t kMaxDecodeDictionary = 64u << 20;
+
+// An LZMA stream decoded piece by piece into a dictionary of its own: memory is the dictionary
+// (at most the stream's promised size, at most kMaxDecodeDictionary) whatever the stream's size.
+// Stops exactly at the promised size and then requires the stream to end there, as LzmaDecode does.
+class LzmaStreamDecoder {
+ public:
+  LzmaStreamDecoder();
+  ~LzmaStreamDecoder();
+  LzmaStreamDecoder(const LzmaStreamDecoder&) = delete;
+  LzmaStreamDecoder& operator=(const LzmaStreamDecoder&) = delete;
+
+  // Starts a stream of `unpacked_size` bytes. kUnsupported for bad properties or a dictionary above
+  // kMaxDecodeDictionary that the stream could use; kOutOfMemory.
+  CodecStatus Start(std::span<const uint8_t, kLzmaPropsSize> props, uint64_t unpacked_size);
+
+  // Decodes from `src` (`src_ends`: nothing follows it) at most `max_out` bytes. `*consumed` gets the
+  // input used; `*out` the bytes produced, which stay valid until the next call. kOk while the stream
+  // goes on or has ended well (see finished()); kDataError, kInputShort (the input ended first).
+  // A call that neither consumes nor produces while !finished() needs more input than `src` held.
+  CodecStatus Decode(std::span<const uint8_t> src, bool src_ends, size_t max_out, size_t* consumed,
+                     std::span<const uint8_t>* out);
+
+  // Every promised byte is out and the stream ended right there.
+  bool finished() const { return finished_; }
+  uint64_t produced() const { return produced_; }
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+  uint64_t remaining_ = 0;
+  uint64_t produced_ = 0;
+  bool finished_ = false;
+};
 
 }  // namespace tlx::package

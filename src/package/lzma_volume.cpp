@@ -4,6 +4,7 @@
 #include <span>
 
 #include "package/volume_container.h"
+#include "package/volume_stream.h"
 #include "platform/file.h"
 #include "platform/fs.h"
 
@@ -82,23 +83,22 @@ uint32_t UnpackFile(const std::string& out_path, const std::string& in_path, uin
   uint64_t produced = 0;
   bool ok = false;
   {
-    platform::Mapping input = MapInput(in_path);
+    platform::File input = platform::File::Open(
+        in_path, {platform::Access::Read, platform::kShareRead, platform::Disposition::OpenExisting, true});
     ContainerHeader header;
-    std::span<const uint8_t> container;
-    if (input.valid() && offset <= input.size()) {
-      container = {input.data() + offset, static_cast<size_t>(input.size() - offset)};
-    }
-    if (ReadContainerHeader(container, &header) == CodecStatus::kOk &&
-        header.filter <= static_cast<uint8_t>(VolumeFilter::kX86) && header.unpacked_size != 0 &&
+    FileVolumeSource source(input);
+    if (input.valid() && offset <= static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) &&
+        input.Seek(static_cast<int64_t>(offset), platform::Origin::Begin) &&
+        ReadVolumeHeader(source, &header).end == StreamEnd::kDone && header.unpacked_size != 0 &&
         FitsInAddressSpace(header.unpacked_size)) {
       SlotAdapter adapter(/*encoding=*/false);
       adapter.Announce(nullptr, header.unpacked_size, 0);
-      platform::Mapping output = platform::Mapping::CreateReadWrite(out_path, header.unpacked_size);
+      platform::File output = platform::File::Open(
+          out_path, {platform::Access::Write, platform::kShareRead, platform::Disposition::CreateAlways});
       if (output.valid()) {
-        const CodecStatus status =
-            DecodeContainer(container, {output.data(), static_cast<size_t>(output.size())},
-                            callback != nullptr ? &adapter : nullptr);
-        ok = status == CodecStatus::kOk;
+        FileSink sink(output);
+        const StreamResult result = DecodeVolumeBody(source, header, sink, callback != nullptr ? &adapter : nullptr);
+        ok = result.end == StreamEnd::kDone;
         produced = ok ? header.unpacked_size : adapter.produced();
         adapter.Announce(&adapter, produced, 0);
         ok = output.Close() && ok;

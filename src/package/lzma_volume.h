@@ -20,8 +20,8 @@ namespace tlx::package {
 //              encoding; (user, adapter, input size, packed size or 0 on failure) after encoding.
 using LzmaCallback = int (*)(uint32_t user, CodecProgress* adapter, uint64_t first, uint64_t second);
 
-// Unpacks the container at `offset` in `in_path` into `out_path` (created, or replaced, at the unpacked
-// size and decoded in place through a mapping). Returns the bytes written; 0 on any failure (missing or
+// Unpacks the container at `offset` in `in_path` into `out_path` (created, or replaced, and written in
+// pieces as the stream is decoded: a full disk or a shrinking input is a failure, never a signal). Returns the bytes written; 0 on any failure (missing or
 // empty input, short or bad header, unpacked size 0 or above 32 bits, corrupt or short stream), and then
 // `out_path` is deleted.
 uint32_t UnpackFile(const std::string& out_path, const std::string& in_path, uint64_t offset,

@@ -1,4 +1,5 @@
 #include "package/medium_check.h"
+#include "package/volume_stream.h"
 
 #include <exception>
 #include <random>
@@ -247,7 +248,7 @@ void AppendVolumeToBuffer(const std::string& volume, const std::string& unpacked
     const std::string& path;
     ~Remove() { RemoveIfThere(path); }
   } remove{unpacked};
-  if (UnpackFile(unpacked, volume, 0, nullptr, 0) == 0) {
+  if (!UnpackVolume(unpacked, volume)) {
     messages::RaiseMsg("Файл " + NameOf(volume) + " - Ошибки при распаковке", messages::kMsgFinalText);
   }
   store::SFile in(unpacked, store::kSFileRead);

@@ -35,13 +35,14 @@ void Store32(uint8_t* p, uint32_t v) {
   p[3] = static_cast<uint8_t>(v >> 24);
 }
 
-}  // namespace
-
-void X86Convert(uint8_t* data, size_t size, uint32_t start, bool encoding) {
-  if (size < 5) return;
+// The scan over data[0, size - 4), data[0] being at `start` in the stream; `recent` and `last` (a
+// stream position) carry over from the scan of the bytes before. Returns where the scan stopped: the
+// first position, at least size - 4, that no candidate covers.
+size_t ConvertRun(uint8_t* data, size_t size, uint64_t start, bool encoding, uint32_t* recent_io, uint64_t* last_io) {
+  if (size < 5) return 0;
   const size_t end = size - 4;  // a candidate needs its four operand bytes inside the buffer
-  uint32_t recent = 0;
-  size_t last = 0;              // the previous candidate's position (meaningful while recent != 0)
+  uint32_t recent = *recent_io;
+  uint64_t last = *last_io;     // the previous candidate's position (meaningful while recent != 0)
   size_t pos = 0;
   while (pos < end) {
     uint8_t* op = data + pos;
@@ -50,10 +51,10 @@ void X86Convert(uint8_t* data, size_t size, uint32_t start, bool encoding) {
       continue;
     }
     if (recent != 0) {  // age the mask from the previous candidate to this one
-      const size_t distance = pos - last;
+      const uint64_t distance = start + pos - last;
       recent = distance > 3 ? 0 : (recent << (distance - 1)) & 7;
     }
-    last = pos;
+    last = start + pos;
     bool convert = IsNearTopByte(op[4]);
     if (recent != 0 && (!kAtMostOne[recent] || IsNearTopByte(op[4 - kFarthest[recent]]))) convert = false;
     if (!convert) {
@@ -62,7 +63,7 @@ void X86Convert(uint8_t* data, size_t size, uint32_t start, bool encoding) {
       continue;
     }
 
-    const uint32_t next_instruction = start + static_cast<uint32_t>(pos) + 5;
+    const uint32_t next_instruction = static_cast<uint32_t>(start + pos + 5);
     uint32_t value = Load32(op + 1);
     uint32_t result;
     for (;;) {
@@ -76,6 +77,23 @@ void X86Convert(uint8_t* data, size_t size, uint32_t start, bool encoding) {
     Store32(op + 1, result);
     pos += 5;
   }
+  *recent_io = recent;
+  *last_io = last;
+  return pos;
+}
+
+}  // namespace
+
+void X86Convert(uint8_t* data, size_t size, uint32_t start, bool encoding) {
+  uint32_t recent = 0;
+  uint64_t last = 0;
+  ConvertRun(data, size, start, encoding, &recent, &last);
+}
+
+size_t X86StreamDecoder::Convert(uint8_t* data, size_t size) {
+  const size_t done = ConvertRun(data, size, position_, false, &recent_, &last_);
+  position_ += done;
+  return done;
 }
 
 }  // namespace tlx::package

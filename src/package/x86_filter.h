@@ -11,4 +11,18 @@ namespace tlx::package {
 // bytes are never touched as opcodes, so a buffer shorter than five bytes stays as it is.
 void X86Convert(uint8_t* data, size_t size, uint32_t start, bool encoding);
 
+// The decoding conversion of one stream that arrives in pieces, giving byte for byte what X86Convert
+// gives on the whole stream. Convert converts what it can of `data` and returns how many of its
+// leading bytes are final; the caller passes the others again, at the front of the next piece. When
+// the stream ends, the bytes not final are final as they stand.
+class X86StreamDecoder {
+ public:
+  size_t Convert(uint8_t* data, size_t size);
+
+ private:
+  uint64_t position_ = 0;  // of data[0] in the stream
+  uint32_t recent_ = 0;
+  uint64_t last_ = 0;
+};
+
 }  // namespace tlx::package
