@@ -15,7 +15,9 @@ if [ "$which" = all ] || [ "$which" = native ]; then
   cmake --build build/native -j "$jobs"
 fi
 if [ "$which" = asan ]; then
-  cmake --preset asan -DTLX_WERROR=$werror >/dev/null
+  # Warnings are the plain native build's business: under the sanitizers' instrumentation GCC's flow
+  # analysis warns about sizes no program path reaches.
+  cmake --preset asan -DTLX_WERROR=OFF >/dev/null
   cmake --build build/asan -j "$jobs"
   exit 0
 fi

@@ -1,12 +1,15 @@
 #include "package/uninstall_entry.h"
 
+#include <algorithm>
 #include <ctime>
 #include <memory>
 
 #include "package/desktop_shortcut.h"
 #include "package/folder_size.h"
+#include "package/install_marker.h"
 #include "package/install_work_items.h"
 #include "package/suite_identity.h"
+#include "platform/file.h"
 #include "store/wfile.h"
 
 namespace tlx::package {
@@ -45,7 +48,12 @@ std::string LocalDateText() {
 void RegisterUninstaller(const InstallRecord& record, const std::string& program, WorkItemList& journal) {
   store::CopyFile(program, record.install_dir + "\\" + kUninstallProgramName);
   WriteInstallRecord(record);
-  const uint64_t size = FolderSize(record.install_dir);
+  // The marker of the installation in progress is in the folder now and gone when it ends: not the suite's.
+  uint64_t size = FolderSize(record.install_dir);
+  platform::File marker = platform::File::Open(record.install_dir + "\\" + kInstallMarkerName, {});
+  if (const int64_t marker_size = marker.valid() ? marker.Size() : -1; marker_size > 0) {
+    size -= std::min(size, static_cast<uint64_t>(marker_size));
+  }
   journal.Add(std::make_unique<RegistryKeyItem>(kUninstallKey,
                                                 UninstallEntryValues(record.install_dir, size, LocalDateText())));
 }
