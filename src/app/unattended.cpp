@@ -1,6 +1,9 @@
 #include "app/unattended.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <exception>
+#include <functional>
 #include <optional>
 
 #include "app/answer_file.h"
@@ -155,6 +158,40 @@ class UnattendedView : public WizardView {
 
 }  // namespace
 
+namespace {
+
+// A path of the command line as the folder the program was started in sees it: the installation
+// makes the distribution folder current long before the answers are saved.
+std::string FromStartFolder(const std::string& path) {
+  const bool absolute = (path.size() >= 2 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+  if (path.empty() || absolute) return path;
+  const std::string start = platform::CurrentFolder();
+  if (start.empty()) return path;
+  const char separator = start[0] == '/' ? '/' : '\\';
+  return start.back() == separator ? start + path : start + separator + path;
+}
+
+// Why answers cannot be saved at `path`, found before anything is written; empty when they can.
+std::string AnswerFileUnwritable(const std::string& path) {
+  switch (platform::KindOf(path)) {
+    case platform::FileKind::kRegular:
+      return {};
+    case platform::FileKind::kFolder:
+      return path + ": this is a folder; the answers need a file";
+    case platform::FileKind::kSpecial:
+      return path + ": not a plain file";
+    case platform::FileKind::kMissing:
+      break;
+  }
+  const size_t slash = path.find_last_of("\\/");
+  if (slash == std::string::npos) return {};
+  const bool root = slash == 0 || (slash == 2 && path[1] == ':');
+  const std::string folder = path.substr(0, root ? slash + 1 : slash);
+  return platform::FolderExists(folder) ? std::string() : path + ": the folder " + folder + " does not exist";
+}
+
+}  // namespace
+
 std::string ExceptionText(std::exception_ptr error) {
   try {
     std::rethrow_exception(error);
@@ -165,6 +202,27 @@ std::string ExceptionText(std::exception_ptr error) {
   } catch (...) {
     return "unknown failure";
   }
+}
+
+bool RunsWithoutWindows(const std::vector<std::string>& args) {
+  for (std::string arg : args) {
+    for (char& c : arg) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    if (arg == "/SILENT" || arg == "/VERYSILENT") return true;
+  }
+  return false;
+}
+
+std::string NativeMutexName() {
+  std::vector<std::string> items;
+  for (const platform::DriveConfig& drive : platform::CurrentConfig().drives) {
+    items.push_back(std::string(1, drive.letter) + "=" + drive.folder + "\n");
+  }
+  std::sort(items.begin(), items.end());  // the map, whatever order its items were given in
+  std::string map;
+  for (const std::string& item : items) map += item;
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(std::hash<std::string>{}(map)));
+  return std::string(package::kProductCode) + "-" + hex;
 }
 
 std::string PlainMessageText(std::string_view text) {
@@ -178,6 +236,11 @@ std::string PlainMessageText(std::string_view text) {
 UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageSink* shown_sink,
                                const std::function<void(const std::string&)>& progress) {
   UnattendedResult result;
+  if (switches.save_inf) {
+    if (const std::string why = AnswerFileUnwritable(*switches.save_inf); !why.empty()) {
+      return {ESetupExit::ese_CannotStart, "/SAVEINF=" + why};
+    }
+  }
   std::optional<SetupLog> log;
   try {
     log.emplace(switches.log.value_or(""));
@@ -249,7 +312,10 @@ UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageS
     try {
       SaveAnswers(*switches.save_inf, answers);
     } catch (...) {
-      log->Line("error", ExceptionText(std::current_exception()));
+      // Answers asked for and not saved are a failure of the run, never a silent success.
+      const std::string text = ExceptionText(std::current_exception());
+      log->Line("error", text);
+      if (result.code == ESetupExit::ese_Done) result = {ESetupExit::ese_CannotStart, "the answers were not saved: " + text};
     }
   }
   if (result.code == ESetupExit::ese_Done) {
@@ -287,6 +353,9 @@ int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messa
     }
     if (switches->ui == EUiLevel::eui_Windows) switches->ui = EUiLevel::eui_Silent;
   }
+  for (std::optional<std::string>* path : {&switches->log, &switches->load_inf, &switches->save_inf}) {
+    if (*path) **path = FromStartFolder(**path);
+  }
   if (switches->verify) {
     // The distribution of the current folder, as the install step takes it (TInsMain::StartDir).
     const std::string start_dir = platform::CurrentFolder();
@@ -301,7 +370,12 @@ int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messa
     }
     return static_cast<int>(verified.code);
   }
-  if (native_tool) platform::UseUserRegistryFile();
+  std::optional<platform::NamedMutex> single;
+  if (native_tool) {
+    single = platform::NamedMutex::Create(NativeMutexName());
+    if (single->valid() && single->already_exists()) return fail(kSecondCopyText);
+    platform::UseUserRegistryFile();
+  }
   const auto progress = [&](const std::string& line) { out(line + "\n"); };
   const UnattendedResult result = switches->uninstall ? RunUninstall(*switches, shown_sink, progress)
                                                       : RunUnattended(*switches, shown_sink, progress);

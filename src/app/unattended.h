@@ -52,4 +52,17 @@ std::string PlainMessageText(std::string_view text);
 // The plain text of a caught exception (a ZError's final message text).
 std::string ExceptionText(std::exception_ptr error);
 
+// True when the command line asks for an installation without windows (/SILENT or /VERYSILENT, in any
+// letter case).
+bool RunsWithoutWindows(const std::vector<std::string>& args);
+
+// What a copy started without windows says when another copy holds the program's mutex: it ends with
+// ese_CannotStart, since 0 would say "installed".
+inline constexpr char kSecondCopyText[] =
+    "another copy of the setup program is running; this one ends without installing";
+
+// The name of the native installer's mutex: one per drive map, so that two runs on one map (one
+// target folder) never both pass the folder check, while runs on other maps do not wait for each other.
+std::string NativeMutexName();
+
 }  // namespace tlx::app

@@ -4,10 +4,13 @@
 // the exit code of each way a run can end.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -28,6 +31,7 @@
 #include "package/install_record.h"
 #include "package/volume_set.h"
 #include "package/uninstall_entry.h"
+#include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/text.h"
@@ -556,6 +560,104 @@ TEST_F(UnattendedE2eTest, UndoingNeverGoesThroughALinkInTheFolder) {
   EXPECT_EQ(left, (std::map<std::string, std::string>{{"Doc", "folder"},
                                                       {"Doc/elsewhere", "link to " + target_.NativePath("outside")}}));
   EXPECT_NE(err.find("c:\\tlx5_320\\Doc\\elsewhere - ссылка"), std::string::npos) << err;
+}
+
+// tlxsetup in a process of its own, started in `folder` with `args`, the registry and the desktop on
+// drive c:; stderr goes to `err_file`. Returns the exit code, or -1 when it had to be killed after 60 s.
+int RunTlxsetup(const std::string& folder, const std::vector<std::string>& args, const std::string& registry,
+                const std::string& err_file, pid_t* started = nullptr) {
+  const pid_t pid = fork();
+  if (pid < 0) return -2;
+  if (pid == 0) {
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    const int fd = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) dup2(fd, 2);
+    std::vector<const char*> argv{TLXSETUP_EXE};
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    argv.push_back(nullptr);
+    const std::string registry_env = "TLX_REGISTRY=" + registry;
+    const char* envp[] = {registry_env.c_str(), "TLX_DESKTOP=c:\\Desktop", nullptr};
+    execve(TLXSETUP_EXE, const_cast<char* const*>(argv.data()), const_cast<char* const*>(envp));
+    _exit(127);
+  }
+  if (started) {
+    *started = pid;
+    return 0;
+  }
+  int status = 0;
+  for (int waited = 0; waited < 6000; ++waited) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    usleep(10000);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
+}
+
+// The command line's places checked before anything is written, and relative ones taken from the
+// folder tlxsetup was started in (the distribution's), however the installation moves the current folder.
+TEST_F(UnattendedE2eTest, CommandLinePlacesAreCheckedFirstAndTakenFromTheStartFolder) {
+  const std::string dist = dist_drive_.NativePath("dist");
+  const std::string drive = "c=" + target_.native();
+  const std::string registry = target_.NativePath("registry.ini");
+  const std::string err_file = dist_drive_.NativePath("err.txt");
+  fs::create_directories(target_.NativePath("a folder"));
+  ASSERT_EQ(mkfifo(target_.NativePath("answers.fifo").c_str(), 0644), 0);
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    const char* says;
+  } refused[] = {
+      {"answers saved to a folder", {"/SAVEINF=c:\\a folder"}, "c:\\a folder: this is a folder"},
+      {"answers saved in a missing folder", {"/SAVEINF=c:\\none\\b.ini"}, "the folder c:\\none does not exist"},
+      {"the log a folder", {"/LOG=c:\\a folder"}, "c:\\a folder"},
+      {"answers read from a FIFO", {"/LOADINF=c:\\answers.fifo"}, "c:\\answers.fifo"},
+  };
+  for (const auto& c : refused) {
+    std::vector<std::string> args = {"--drive", drive, "/VERYSILENT", "/DIR=c:\\tlx5_320"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    EXPECT_EQ(RunTlxsetup(dist, args, registry, err_file), 1) << c.name;
+    EXPECT_NE(ReadNativeFile(err_file).find(c.says), std::string::npos) << c.name << ": " << ReadNativeFile(err_file);
+    EXPECT_FALSE(fs::exists(Installed(""))) << c.name << ": installed all the same";
+  }
+
+  // A relative drive folder, log and answer file.
+  const std::string relative_target = fs::relative(target_.native(), dist).string();
+  EXPECT_EQ(RunTlxsetup(dist, {"--drive", "c=" + relative_target, "/VERYSILENT", "/DIR=c:\\tlx5_320", "/LOG=run.log",
+                               "/SAVEINF=run.ini"},
+                        registry, err_file),
+            0)
+      << ReadNativeFile(err_file);
+  ExpectPayloadInstalled(1);
+  EXPECT_NE(ReadNativeFile(dist + "/run.log").find("installed into c:\\tlx5_320"), std::string::npos);
+  EXPECT_NE(ReadNativeFile(dist + "/run.ini").find("tlx5_320"), std::string::npos);
+}
+
+// `tlxpack install DIST FOLDER` with both relative: taken from the folder it was started in.
+TEST_F(UnattendedE2eTest, TlxpackInstallTakesRelativeFoldersFromWhereItStarted) {
+  const std::string command = "cd '" + dist_drive_.native() + "' && '" TLXPACK_EXE "' install dist installed >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_TRUE(fs::exists(dist_drive_.NativePath("installed/Exe")));
+  EXPECT_FALSE(fs::exists(dist_drive_.NativePath("dist/Setup/installed")));
+}
+
+// A second tlxsetup on the same drive map while another holds the map's lock: it ends with 1 and says
+// why (0 would say "installed") and writes nothing; once the lock is free it installs.
+TEST_F(UnattendedE2eTest, ASecondRunOnTheSameDrivesEndsWithOne) {
+  const std::string dist = dist_drive_.NativePath("dist");
+  const std::vector<std::string> args = {"--drive", "c=" + target_.native(), "--drive", "d=" + dist_drive_.native(),
+                                         "/VERYSILENT", "/DIR=c:\\tlx5_320"};
+  const std::string registry = target_.NativePath("registry.ini");
+  const std::string err_file = dist_drive_.NativePath("err.txt");
+  {
+    const platform::NamedMutex held = platform::NamedMutex::Create(NativeMutexName());
+    ASSERT_TRUE(held.valid());
+    EXPECT_EQ(RunTlxsetup(dist, args, registry, err_file), 1);
+    EXPECT_NE(ReadNativeFile(err_file).find(kSecondCopyText), std::string::npos) << ReadNativeFile(err_file);
+    EXPECT_FALSE(fs::exists(Installed("")));
+  }
+  EXPECT_EQ(RunTlxsetup(dist, args, registry, err_file), 0) << ReadNativeFile(err_file);
+  ExpectPayloadInstalled(1);
 }
 
 // tlxsetup in a process of its own, killed with SIGKILL once the log shows a file written: the

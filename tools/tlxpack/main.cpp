@@ -94,7 +94,7 @@ int Install(const std::vector<std::string>& args) {
   }
   if (folders.size() != 2) return Usage("install needs DIST and FOLDER");
   const std::vector<std::string> errors =
-      tlx::tlxpack::InstallDistribution(tlx::tlxpack::AbsolutePath(folders[0]), folders[1], variant, nullptr);
+      tlx::tlxpack::InstallDistribution(tlx::tlxpack::AbsolutePath(folders[0]), tlx::tlxpack::AbsolutePath(folders[1]), variant, nullptr);
   for (const std::string& line : errors) WriteStd(StdStream::Err, line + "\n");
   return errors.empty() ? 0 : 1;
 }

@@ -16,6 +16,7 @@
 #include "messages/uncaught.h"
 #include "messages/win/message_dialog.h"
 #include "messages/win/win_sink.h"
+#include "platform/console.h"
 #include "platform/process.h"
 #include "platform/win/system_library.h"
 
@@ -85,9 +86,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Before anything loads a DLL: none from the program's folder (a download folder) or the current
   // one, only from the system folder.
   tlx::platform::win::RestrictDllSearchToSystemFolder();
-  // Held until the process ends: a second copy sees it and ends silently.
+  // Held until the process ends: a second copy with windows ends silently; one without windows ends
+  // with 1 and says why, since 0 would say "installed".
   tlx::platform::NamedMutex single = tlx::platform::NamedMutex::Create(kMutexName);
-  if (single.already_exists()) return 0;
+  if (single.already_exists()) {
+    const std::vector<std::string> args = Arguments();
+    if (!tlx::app::RunsWithoutWindows(args)) return 0;
+    tlx::platform::WriteStd(tlx::platform::StdStream::Err, std::string(tlx::app::kSecondCopyText) + "\n");
+    if (!AsksForNoBoxes(args)) tlx::win::PlainMessageBox(nullptr, tlx::app::kSecondCopyText);
+    return 1;
+  }
   tlx::win::InstallWin32MessageSink();
   tlx::win::SetApplicationTitle(kAppTitle);
   tlx::win::SetProtocolViewer(tlx::appwin::TViewPrt::Open);

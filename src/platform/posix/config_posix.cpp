@@ -2,7 +2,10 @@
 // programs decide which drives exist, the desktop and Windows folders, and the version record.
 #include "platform/config.h"
 
+#include <climits>
 #include <cstdlib>
+
+#include <unistd.h>
 
 #include "platform/posix/posix_internal.h"
 
@@ -24,6 +27,12 @@ bool Configure(const PlatformConfig& config) {
   for (DriveConfig& drive : copy.drives) {
     drive.letter = static_cast<char>(drive.letter | 0x20);
     while (drive.folder.size() > 1 && drive.folder.back() == '/') drive.folder.pop_back();
+    // A relative folder is the current folder's now: later changes of the current folder must not
+    // move the drive.
+    char cwd[PATH_MAX];
+    if (!drive.folder.empty() && drive.folder[0] != '/' && getcwd(cwd, sizeof cwd)) {
+      drive.folder = std::string(cwd) + "/" + drive.folder;
+    }
   }
   Config() = std::move(copy);
   return true;
