@@ -641,6 +641,37 @@ TEST_F(UnattendedE2eTest, TlxpackInstallTakesRelativeFoldersFromWhereItStarted) 
   EXPECT_FALSE(fs::exists(dist_drive_.NativePath("dist/Setup/installed")));
 }
 
+// A real full disk: a 256 KiB tmpfs (mounting needs root, as CI has; skipped otherwise) that claims a
+// gigabyte free, so that the folder step lets the installation start and the disk fills under it.
+// tlxsetup and tlxpack install end with 4 and the disk's message, and nothing is left on it.
+TEST_F(UnattendedE2eTest, ARealFullDiskEndsWithFourAndLeavesNothing) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs needs root";
+  const std::string mount_point = dist_drive_.NativePath("small");
+  fs::create_directories(mount_point);
+  if (std::system(("mount -t tmpfs -o size=256k tmpfs '" + mount_point + "'").c_str()) != 0) {
+    GTEST_SKIP() << "this machine cannot mount a tmpfs";
+  }
+  struct Unmount {
+    std::string point;
+    ~Unmount() { std::system(("umount '" + point + "'").c_str()); }
+  } unmount{mount_point};
+  fs::create_directories(mount_point + "/Desktop");
+  const std::string err_file = dist_drive_.NativePath("err.txt");
+  const std::string full = platform::SystemMessage(platform::err::kDiskFull);
+  EXPECT_EQ(RunTlxsetup(dist_drive_.NativePath("dist"),
+                        {"--drive", "c=" + mount_point + ":fixed:1000000000", "/VERYSILENT", "/DIR=c:\\tlx5_320"},
+                        target_.NativePath("registry.ini"), err_file),
+            4);
+  EXPECT_NE(ReadNativeFile(err_file).find(full), std::string::npos) << ReadNativeFile(err_file);
+  EXPECT_EQ(DriveState(mount_point), (std::map<std::string, std::string>{{"Desktop", "folder"}}));
+
+  const std::string command = "'" TLXPACK_EXE "' install '" + dist_drive_.NativePath("dist") + "' '" + mount_point +
+                              "/tlx' 2>'" + err_file + "'";
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 4) << status;
+  EXPECT_NE(ReadNativeFile(err_file).find(full), std::string::npos) << ReadNativeFile(err_file);
+}
+
 // A second tlxsetup on the same drive map while another holds the map's lock: it ends with 1 and says
 // why (0 would say "installed") and writes nothing; once the lock is free it installs.
 TEST_F(UnattendedE2eTest, ASecondRunOnTheSameDrivesEndsWithOne) {

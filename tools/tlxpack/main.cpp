@@ -93,10 +93,16 @@ int Install(const std::vector<std::string>& args) {
     }
   }
   if (folders.size() != 2) return Usage("install needs DIST and FOLDER");
-  const std::vector<std::string> errors =
-      tlx::tlxpack::InstallDistribution(tlx::tlxpack::AbsolutePath(folders[0]), tlx::tlxpack::AbsolutePath(folders[1]), variant, nullptr);
+  std::vector<std::string> errors;
+  try {
+    errors = tlx::tlxpack::InstallDistribution(tlx::tlxpack::AbsolutePath(folders[0]),
+                                               tlx::tlxpack::AbsolutePath(folders[1]), variant, nullptr);
+  } catch (const std::exception& e) {  // a full disk, a file that cannot be written
+    errors.push_back("tlxpack: " + tlx::tlxpack::ErrorText(e));
+  }
   for (const std::string& line : errors) WriteStd(StdStream::Err, line + "\n");
-  return errors.empty() ? 0 : 1;
+  // 4 as the installer: the installation did not complete (2 is a bad command line).
+  return errors.empty() ? 0 : 4;
 }
 
 int Run(const std::vector<std::string>& args) {
