@@ -17,6 +17,7 @@ uint64_t DriveFree(char letter) {
 }
 
 std::string FreeSpaceText(uint64_t bytes) {
+  if (bytes == kUnknownFree) return std::string(kFreeSpacePrefix) + kUnknownSizeText;
   return kFreeSpacePrefix + package::SizeText(static_cast<int64_t>(bytes));
 }
 

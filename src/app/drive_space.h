@@ -17,7 +17,10 @@ std::string DriveRoot(char letter);
 bool DriveUsable(char letter);
 // Bytes available to the user on the drive, kUnknownFree when the system cannot say.
 uint64_t DriveFree(char letter);
-// The label texts: the prefix followed by SizeText of the byte count.
+// Said instead of a size when the system cannot tell the free space.
+inline constexpr char kUnknownSizeText[] = "неизвестен";
+// The label texts: the prefix followed by SizeText of the byte count; free space that is
+// kUnknownFree reads "неизвестен", never a size.
 std::string FreeSpaceText(uint64_t bytes);
 std::string RequiredSpaceText(uint64_t bytes);
 

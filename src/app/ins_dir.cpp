@@ -40,6 +40,7 @@ bool TInsDir::CheckFixedDisk() {
 }
 
 void TInsDir::UpdateSpace() {
+  space_drive_ = EdFile.empty() ? 0 : EdFile[0];
   const uint64_t free = EdFile.empty() ? kUnknownFree : DriveFree(EdFile[0]);
   if (free >= kFourGiB) {
     // Four times the requirement, kept from wrapping round for absurd requirements.
@@ -58,7 +59,10 @@ void TInsDir::SetFolderText(const std::string& text) {
 
 void TInsDir::EdFileChange() {
   if (EdFile.empty()) return;
-  if (!LastFolder.empty() && EdFile[0] == LastFolder[0]) return;
+  // Compared with the drive the figures were read for, not with LastFolder: typing d:\x and then
+  // c:\tlx5_320 must bring the figures back to c:. Letter case counts, so typing C over c reads
+  // the drive again.
+  if (EdFile[0] == space_drive_) return;
   if (DriveUsable(EdFile[0])) UpdateSpace();
 }
 

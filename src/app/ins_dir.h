@@ -62,10 +62,13 @@ class TInsDir {
   // Error 606 when no drive A..Z present in the system is fixed; true when one is.
   bool CheckFixedDisk();
   void FormShow() { UpdateSpace(); }
-  // Free space of the folder's drive; 4 GiB and more (or unknown) lets any requirement pass.
+  // Free space of the folder's drive; 4 GiB and more (or unknown) lets any requirement pass. The
+  // drive it read is the one the labels and the check figure stand for from then on.
   void UpdateSpace();
   // Sets the folder field as typing or the program does; runs EdFileChange.
   void SetFolderText(const std::string& text);
+  // A folder text on a usable drive other than the one the labels stand for reads that drive's
+  // space; any other text leaves the figures as they are.
   void EdFileChange();
   // Error 602 and true when the folder text cannot be an installation folder (FolderPathProblem
   // included).
@@ -81,6 +84,7 @@ class TInsDir {
 
  private:
   bool terminated_ = false;
+  char space_drive_ = 0;  // the drive letter (as typed) of the last UpdateSpace; 0 before it
 };
 
 }  // namespace tlx::app

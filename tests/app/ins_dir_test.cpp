@@ -215,9 +215,58 @@ TEST_F(InsDirTest, SpaceLabelsAndTheCheckFigure) {
 
   window.SetFolderText("g:\\tlx");  // removable without medium: unknown counts as plenty
   EXPECT_EQ(window.FreeForCheck, 4 * uint64_t{700000000});
+  EXPECT_EQ(window.LFree, "Размер свободного пространства на диске неизвестен");
   window.SetFolderText("e:\\tlx");  // a CD is not usable: the figures stay
   EXPECT_EQ(window.FreeForCheck, 4 * uint64_t{700000000});
   window.SetFolderText("");
+}
+
+// The figures follow the drive of the folder text, however the text got there: typed over, or
+// picked with "Обзор" (which moves LastFolder), and back again.
+TEST_F(InsDirTest, SpaceFollowsTheDriveTypedInBothDirections) {
+  constexpr uint64_t kRequired = 3 * kGiB / 2;
+  ASSERT_TRUE(map.Set('c', DriveType::Fixed, 1 * kGiB));
+  ASSERT_TRUE(map.Set('d', DriveType::Fixed, 2 * kGiB));
+  const std::string kOnC = "Размер свободного пространства на диске 1024 Мб";
+  const std::string kOnD = "Размер свободного пространства на диске 2 Гб";
+  struct Case {
+    std::vector<std::string> steps;  // folder texts typed in turn; "pick:" + folder uses "Обзор"
+    std::string free_label;
+    uint64_t free_for_check;
+    EInsDirClick click;
+  };
+  const Case cases[] = {
+      {{"d:\\x", "c:\\tlx5_320"}, kOnC, 1 * kGiB, EInsDirClick::eidc_Stay},
+      {{"d:\\x", "c:\\x", "d:\\a1"}, kOnD, 2 * kGiB, EInsDirClick::eidc_CloseOk},
+      {{"pick:d:\\", "c:\\y"}, kOnC, 1 * kGiB, EInsDirClick::eidc_Stay},
+      {{"pick:d:\\", "c:\\y", "d:\\a2"}, kOnD, 2 * kGiB, EInsDirClick::eidc_CloseOk},
+      {{"pick:d:\\", "c:\\a3", "pick:d:\\"}, kOnD, 2 * kGiB, EInsDirClick::eidc_CloseOk},
+      {{"d:\\x", "q:\\x", "c:\\z"}, kOnC, 1 * kGiB, EInsDirClick::eidc_Stay},  // no drive q: between
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(::testing::PrintToString(k.steps));
+    scope.sink.requests.clear();
+    TInsDir window;
+    window.Required = kRequired;
+    window.FormShow();
+    EXPECT_EQ(window.LFree, kOnC);
+    for (const std::string& step : k.steps) {
+      if (step.rfind("pick:", 0) == 0) {
+        window.KViewClick([&](TSelDir& picker) {
+          picker.FormShow();
+          picker.OpenFolder(step.substr(5));
+          return true;
+        });
+      } else {
+        window.SetFolderText(step);
+      }
+    }
+    EXPECT_EQ(window.LFree, k.free_label);
+    EXPECT_EQ(window.FreeForCheck, k.free_for_check);
+    EXPECT_EQ(window.KNextClick(), k.click);
+    EXPECT_EQ(Texts(), k.click == EInsDirClick::eidc_Stay ? std::vector<std::string>{kNoSpace}
+                                                          : std::vector<std::string>{});
+  }
 }
 
 TEST_F(InsDirTest, ViewAppliesThePickedFolder) {
@@ -279,6 +328,11 @@ TEST_F(InsDirTest, PickerSnapsBackFromUnusableDrives) {
   picker.DrvChange('d');
   EXPECT_EQ(picker.DirList, "d:\\");
   EXPECT_EQ(picker.LFree, "Размер свободного пространства на диске 10 Гб");
+  picker.DrvClick();
+  picker.DrvChange('g');  // removable, no medium: usable, its space unknown
+  EXPECT_EQ(picker.LFree, "Размер свободного пространства на диске неизвестен");
+  picker.DrvClick();
+  picker.DrvChange('d');
   for (char unusable : {'e', 'f', 'q'}) {
     picker.DrvClick();
     picker.DrvChange(unusable);
