@@ -81,6 +81,9 @@ void WriteInstallBuffer(const std::string& path, int group, const std::vector<St
       if (files[i].line.logical == logical) names += (names.empty() ? "" : "|") + lines[i].substr(4);
     }
     if (names.empty()) continue;  // stays empty
+    if (names == std::string(1, static_cast<char>(store::kEndMarkerByte))) {
+      Raise("Файл " + names + " не может быть установлен: его имя читается как конец логического файла");
+    }
     builder.BeginLogical(logical);
     builder.AddRecord(kFirstRecord, names.substr(0, store::MaxRecordLength));
     for (const StoredFile& file : files) {

@@ -206,6 +206,24 @@ TEST_F(InstallPackageTest, AMissingTargetFolderEndsTheStep) {
   EXPECT_EQ(InstalledFiles(), std::vector<std::string>{"Base/base.dat"});  // buffer removed
 }
 
+// A lone one-byte record "@" is the end marker: neither a file's only byte nor a logical file's name
+// record may be one.
+TEST_F(InstallPackageTest, TheWriterRefusesRecordsThatReadAsTheEndMarker) {
+  const std::pair<StoredFile, std::string> cases[] = {
+      {File(1, 1, "at.txt", "@"), "его единственный байт"},
+      {File(1, 1, "@", "x"), "его имя читается как конец логического файла"},
+  };
+  for (const auto& [file, message] : cases) {
+    try {
+      WriteInstallBuffer(drive_.Path("group.buf"), 0, {file});
+      ADD_FAILURE() << file.line.name << " written";
+    } catch (const ZError& e) {
+      EXPECT_NE(e.Params().find(message), std::string::npos) << e.Params();
+    }
+    platform::DeleteFile(drive_.Path("group.buf"));
+  }
+}
+
 TEST_F(InstallPackageTest, AVolumeBlockLongerThanItsVolumeIsRefused) {
   WriteInstallBuffer(drive_.Path("group.buf"), 0, {File(1, 1, "a", "abc")});
   std::string image = VolumeImages(ReadWholeFile(drive_.Path("group.buf")), 1)[0];

@@ -270,6 +270,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"Subfolder", {{"Doc/sub/x.txt", "x"}}, "subfolder"},
         RefusedCase{"DeviceName", {{"Doc/NUL.txt", "x"}}, "NUL.txt"},
         RefusedCase{"LoneAt", {{"Doc/at.txt", "@"}}, "\"@\""},
+        RefusedCase{"NamedAt", {{"Doc/@", "x"}}, "Doc/@: the name \"@\" cannot be stored"},
         RefusedCase{"LpdInVariantZero", {{"Rus/LPD/x.txt", "x"}, {"tlxpack.toml", "[[file]]\npath = \"Rus/LPD/x.txt\"\nvariant = 0\n"}}, "LPD"},
         RefusedCase{"UnknownKey", {{"tlxpack.toml", "[[file]]\npath = \"Cfg/cfg.tlx\"\nvarient = 1\n"}}, "unknown key"},
         RefusedCase{"MissingSource", {{"tlxpack.toml", "[[alternative]]\npath = \"Doc/r.txt\"\nvariant0 = \"Doc/a.txt\"\nvariant1 = \"Doc/b.txt\"\n"}}, "no such file"},

@@ -343,6 +343,10 @@ class PayloadReader {
 }  // namespace
 
 std::string PayloadNameProblem(const std::string& name) {
+  // A file alone in its logical file has its name as the first record, and a one-byte record "@" is
+  // the record files' end marker: the installer would see an empty logical file.
+  if (name == std::string(1, static_cast<char>(store::kEndMarkerByte)))
+    return "the name \"@\" cannot be stored: its record would read as the end marker";
   if (std::optional<std::string> problem = package::InstallNameProblem(name)) return *problem;
   if (name.find(' ') != std::string::npos) return "the name holds a blank, which a manifest line cannot carry";
   if (!platform::Utf8ToCp1251(name)) return "the name cannot be written in code page 1251";

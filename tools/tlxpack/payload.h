@@ -30,7 +30,8 @@ struct PayloadPlan {
 PayloadPlan ReadPayload(const std::string& root);
 
 // Why `name` (UTF-8) cannot be a stored file's name, or empty when it can: what the installer
-// refuses, a blank (the manifest line takes it for the start of a variant tag), no code page 1251 form.
+// refuses, a blank (the manifest line takes it for the start of a variant tag), no code page 1251 form,
+// the name "@" (its record would read as the end marker).
 std::string PayloadNameProblem(const std::string& name);
 
 }  // namespace tlx::tlxpack
