@@ -7,7 +7,7 @@ PACKAGES=(
   wine wine64 xvfb xauth x11-utils imagemagick locales
   liblzma-dev lzma-dev 7zip libtomlplusplus-dev
   googletest libgtest-dev libbenchmark-dev
-  libssl-dev openssl osslsigncode
+  libssl-dev openssl osslsigncode time
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
