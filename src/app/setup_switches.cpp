@@ -146,4 +146,14 @@ std::string UsageText(bool with_drives) {
   return text;
 }
 
+bool HasAnySwitch(const std::vector<std::string>& args, std::initializer_list<std::string_view> names) {
+  for (const std::string& arg : args) {
+    const std::string upper = Upper(arg);
+    for (std::string_view name : names) {
+      if (upper == name) return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace tlx::app

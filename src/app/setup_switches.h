@@ -4,7 +4,9 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/config.h"
@@ -42,5 +44,9 @@ std::optional<SetupSwitches> ParseSwitches(const std::vector<std::string>& args,
 
 // The usage text of /HELP.
 std::string UsageText(bool with_drives);
+
+// True when an argument is one of the bare switches `names` ("/SILENT"; in any letter case), also
+// beside arguments that cannot be parsed.
+bool HasAnySwitch(const std::vector<std::string>& args, std::initializer_list<std::string_view> names);
 
 }  // namespace tlx::app

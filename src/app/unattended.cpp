@@ -205,11 +205,7 @@ std::string ExceptionText(std::exception_ptr error) {
 }
 
 bool RunsWithoutWindows(const std::vector<std::string>& args) {
-  for (std::string arg : args) {
-    for (char& c : arg) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    if (arg == "/SILENT" || arg == "/VERYSILENT") return true;
-  }
-  return false;
+  return HasAnySwitch(args, {"/SILENT", "/VERYSILENT"});
 }
 
 std::string NativeMutexName() {

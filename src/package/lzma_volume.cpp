@@ -93,16 +93,11 @@ uint32_t UnpackFile(const std::string& out_path, const std::string& in_path, uin
         FitsInAddressSpace(header.unpacked_size)) {
       SlotAdapter adapter(/*encoding=*/false);
       adapter.Announce(nullptr, header.unpacked_size, 0);
-      platform::File output = platform::File::Open(
-          out_path, {platform::Access::Write, platform::kShareRead, platform::Disposition::CreateAlways});
-      if (output.valid()) {
-        FileSink sink(output);
-        const StreamResult result = DecodeVolumeBody(source, header, sink, callback != nullptr ? &adapter : nullptr);
-        ok = result.end == StreamEnd::kDone;
-        produced = ok ? header.unpacked_size : adapter.produced();
-        adapter.Announce(&adapter, produced, 0);
-        ok = output.Close() && ok;
-      }
+      const StreamResult result =
+          DecodeVolumeToFile(source, header, out_path, callback != nullptr ? &adapter : nullptr);
+      ok = result.end == StreamEnd::kDone;
+      produced = ok ? header.unpacked_size : adapter.produced();
+      adapter.Announce(&adapter, produced, 0);
     }
   }
   if (!ok) {

@@ -131,6 +131,24 @@ StreamResult DecodeVolumeBody(VolumeSource& source, const ContainerHeader& heade
   return result;
 }
 
+StreamResult DecodeVolumeToFile(VolumeSource& source, const ContainerHeader& header, const std::string& out_path,
+                                CodecProgress* progress) {
+  StreamResult result{StreamEnd::kSinkFailed, CodecStatus::kOk, 0};
+  platform::File out = platform::File::Open(out_path, {platform::Access::Write, platform::kShareRead,
+                                                       platform::Disposition::CreateAlways});
+  if (!out.valid()) return result;
+  FileSink sink(out);
+  result = DecodeVolumeBody(source, header, sink, progress);
+  if (result.end == StreamEnd::kDone && !out.Close()) result.end = StreamEnd::kSinkFailed;
+  if (result.end != StreamEnd::kDone) {  // no half-written output; the failure's error stays
+    const uint32_t error = platform::LastError();
+    out = {};
+    platform::DeleteFile(out_path);
+    platform::SetLastError(error);
+  }
+  return result;
+}
+
 bool UnpackVolume(const std::string& out_path, const std::string& volume_path) {
   platform::File in = platform::File::Open(volume_path, {platform::Access::Read, platform::kShareRead,
                                                          platform::Disposition::OpenExisting, true});
@@ -149,24 +167,8 @@ bool UnpackVolume(const std::string& out_path, const std::string& volume_path) {
     platform::SetLastError(platform::err::kDiskFull);
     messages::RaiseSysError(volume_path);
   }
-  bool written = false;
-  {
-    platform::File out = platform::File::Open(out_path, {platform::Access::Write, platform::kShareRead,
-                                                         platform::Disposition::CreateAlways});
-    if (!out.valid()) messages::RaiseSysError(out_path);
-    FileSink sink(out);
-    result = DecodeVolumeBody(source, header, sink, nullptr);
-    if (result.end == StreamEnd::kDone) written = out.Close();
-    if (!written) {
-      const uint32_t error = platform::LastError();
-      out = {};
-      platform::DeleteFile(out_path);
-      platform::SetLastError(error);
-    }
-  }
-  switch (result.end) {
+  switch (DecodeVolumeToFile(source, header, out_path, nullptr).end) {
     case StreamEnd::kDone:
-      if (!written) messages::RaiseSysError(out_path);
       return true;
     case StreamEnd::kReadFailed:
       messages::RaiseSysError(volume_path);

@@ -74,6 +74,12 @@ StreamResult ReadVolumeHeader(VolumeSource& source, ContainerHeader* header);
 StreamResult DecodeVolumeBody(VolumeSource& source, const ContainerHeader& header, DecodedSink& sink,
                               CodecProgress* progress);
 
+// Decodes the stream after `header` into `out_path` (created, or replaced). On any failure `out_path`
+// is gone and LastError keeps the failure's error; an output that cannot be created, written or closed
+// is kSinkFailed.
+StreamResult DecodeVolumeToFile(VolumeSource& source, const ContainerHeader& header, const std::string& out_path,
+                                CodecProgress* progress);
+
 // The installer's unpacking of one volume into `out_path` (replaced). A volume whose header promises
 // more than the drive of `out_path` has free is refused before the output is made, with the disk-full
 // error naming the volume; a volume that cannot be read raises the file layer's error naming it, an

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "package/x86_filter.h"
+#include "packed_container.h"
 #include "sample_data.h"
 
 namespace tlx::package {
@@ -14,13 +15,7 @@ namespace {
 
 using test::Bytes;
 
-Bytes Pack(const Bytes& input, VolumeFilter filter = VolumeFilter::kNone, bool end_marker = false) {
-  Bytes out(PackCapacity(input.size()));
-  size_t written = 0;
-  EXPECT_EQ(EncodeContainer(input, out, filter, end_marker, &written, nullptr), CodecStatus::kOk);
-  out.resize(written);
-  return out;
-}
+using test::PackContainer;
 
 // Decodes into a buffer of `size` bytes followed by a guard that must stay untouched.
 CodecStatus Unpack(const Bytes& container, uint64_t size, Bytes* out) {
@@ -51,7 +46,7 @@ TEST(VolumeContainer, RoundTripsEveryFormAndSize) {
       for (bool end_marker : {false, true}) {
         SCOPED_TRACE(testing::Message() << "size " << input.size() << " filter " << int(filter)
                                         << " marker " << end_marker);
-        const Bytes container = Pack(input, filter, end_marker);
+        const Bytes container = PackContainer(input, filter, end_marker);
         EXPECT_EQ(container[0], static_cast<uint8_t>(filter));
         EXPECT_EQ(HeaderSize(container), input.size());
         Bytes out;
@@ -63,7 +58,7 @@ TEST(VolumeContainer, RoundTripsEveryFormAndSize) {
 }
 
 TEST(VolumeContainer, VolumesUseTheFixedSettings) {
-  const Bytes container = Pack(test::TextSample(10000));
+  const Bytes container = PackContainer(test::TextSample(10000));
   // lc 3, lp 0, pb 2 and an 8 MiB dictionary, whatever the input size.
   EXPECT_EQ(container[1], 0x5D);
   EXPECT_EQ((Bytes{container.begin() + 2, container.begin() + 6}), (Bytes{0x00, 0x00, 0x80, 0x00}));
@@ -74,7 +69,7 @@ TEST(VolumeContainer, FilterByteDecidesTheConversion) {
   Bytes converted = input;
   X86Convert(converted.data(), converted.size(), 0, true);
   ASSERT_NE(converted, input);
-  Bytes container = Pack(converted);  // a stream of the converted bytes, announced as unconverted
+  Bytes container = PackContainer(converted);  // a stream of the converted bytes, announced as unconverted
   Bytes out;
   ASSERT_EQ(Unpack(container, input.size(), &out), CodecStatus::kOk);
   EXPECT_EQ(out, converted);
@@ -109,7 +104,7 @@ TEST(VolumeContainer, RefusesHostileContainers) {
        1},
       {"output not the header's size", [](Bytes*) {}, CodecStatus::kOutputShort, 1},
   };
-  const Bytes good = Pack(input);
+  const Bytes good = PackContainer(input);
   for (const HostileCase& c : cases) {
     SCOPED_TRACE(c.name);
     Bytes container = good;
@@ -121,7 +116,7 @@ TEST(VolumeContainer, RefusesHostileContainers) {
 
 TEST(VolumeContainer, EndMarkerIsAllowedOnlyAtTheEnd) {
   const Bytes input = test::TextSample(30000);
-  Bytes container = Pack(input, VolumeFilter::kNone, true);
+  Bytes container = PackContainer(input, VolumeFilter::kNone, true);
   Bytes out;
   SetHeaderSize(&container, input.size() + 100);  // the marker comes 100 bytes early
   EXPECT_EQ(Unpack(container, input.size() + 100, &out), CodecStatus::kDataError);
@@ -132,7 +127,7 @@ TEST(VolumeContainer, EndMarkerIsAllowedOnlyAtTheEnd) {
 TEST(VolumeContainer, AcceptsTrailingBytesAndAnyDictionarySize) {
   const Bytes input = test::TextSample(30000);
   for (bool end_marker : {false, true}) {
-    Bytes container = Pack(input, VolumeFilter::kNone, end_marker);
+    Bytes container = PackContainer(input, VolumeFilter::kNone, end_marker);
     container.insert(container.end(), {0x00, 0xFF, 0x12, 0x34, 0x56});  // unrelated bytes after the stream
     std::fill(container.begin() + 2, container.begin() + 6, 0xFF);  // dictionary 0xFFFFFFFF
     Bytes out;
@@ -143,7 +138,7 @@ TEST(VolumeContainer, AcceptsTrailingBytesAndAnyDictionarySize) {
 
 TEST(VolumeContainer, CorruptStreamsNeverWritePastTheOutput) {
   const Bytes input = test::TextSample(20000);
-  const Bytes good = Pack(input);
+  const Bytes good = PackContainer(input);
   std::mt19937 random(7);
   for (int round = 0; round < 300; ++round) {
     Bytes container = good;

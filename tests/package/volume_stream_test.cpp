@@ -19,6 +19,7 @@
 #include "platform/config.h"
 #include "platform/error.h"
 #include "platform/fault_injection.h"
+#include "packed_container.h"
 #include "sample_data.h"
 #include "support/files.h"
 #include "support/temp_drive.h"
@@ -28,13 +29,7 @@ namespace {
 
 using test::Bytes;
 
-Bytes Pack(const Bytes& input, VolumeFilter filter = VolumeFilter::kNone, bool end_marker = false) {
-  Bytes out(PackCapacity(input.size()));
-  size_t written = 0;
-  EXPECT_EQ(EncodeContainer(input, out, filter, end_marker, &written, nullptr), CodecStatus::kOk);
-  out.resize(written);
-  return out;
-}
+using test::PackContainer;
 
 // Hands over at most `piece` bytes per read; fails with access denied once `fail_at` bytes are read.
 class MemorySource final : public VolumeSource {
@@ -101,7 +96,7 @@ TEST(VolumeStream, GivesWhatWholeDecodingGivesWhateverThePieces) {
       {"five bytes", Bytes{0xE8, 1, 2, 0, 0}, VolumeFilter::kX86, true, {1, 4096}},
   };
   for (const auto& c : cases) {
-    const Bytes container = Pack(c.input, c.filter, c.end_marker);
+    const Bytes container = PackContainer(c.input, c.filter, c.end_marker);
     Bytes whole(c.input.size());
     ASSERT_EQ(DecodeContainer(container, whole, nullptr), CodecStatus::kOk) << c.name;
     for (size_t piece : c.pieces) {
@@ -135,7 +130,7 @@ TEST(VolumeStream, X86ConversionInPiecesMatchesTheWholeRun) {
 
 TEST(VolumeStream, DamagedAndLyingVolumesEndAsDamaged) {
   const Bytes input = test::TextSample(300000);
-  const Bytes good = Pack(input);
+  const Bytes good = PackContainer(input);
   const auto with_size = [&](uint64_t size) {
     Bytes bytes = good;
     for (int i = 0; i < 8; ++i) bytes[6 + i] = static_cast<uint8_t>(size >> (8 * i));
@@ -169,7 +164,7 @@ TEST(VolumeStream, DamagedAndLyingVolumesEndAsDamaged) {
 
 TEST(VolumeStream, ReadAndWriteFailuresAreTheirs) {
   const Bytes input = test::NoiseSample(2000000);
-  const Bytes container = Pack(input);
+  const Bytes container = PackContainer(input);
   CollectSink sink;
   StreamResult result = Decode(container, 65536, sink, container.size() / 2);
   EXPECT_EQ(result.end, StreamEnd::kReadFailed);
@@ -188,7 +183,7 @@ TEST(VolumeStream, MemoryDoesNotFollowThePromisedSize) {
 #if defined(TLX_SANITIZED)
   GTEST_SKIP() << "the sanitizers reserve more address space than the limit allows";
 #else
-  Bytes container = Pack(test::TextSample(33000));
+  Bytes container = PackContainer(test::TextSample(33000));
   for (int i = 0; i < 8; ++i) container[6 + i] = static_cast<uint8_t>((uint64_t{1} << 31) >> (8 * i));
   const pid_t pid = fork();
   ASSERT_NE(pid, -1);
@@ -233,7 +228,7 @@ class UnpackVolumeTest : public testing::Test {
 
 TEST_F(UnpackVolumeTest, UnpacksAndRefusesWhatCannotBeWrittenOrRead) {
   const Bytes input = test::TextSample(3000000);
-  test::WriteNativeFile(drive_.NativePath("vol"), test::AsString(Pack(input)));
+  test::WriteNativeFile(drive_.NativePath("vol"), test::AsString(PackContainer(input)));
   ASSERT_TRUE(UnpackVolume(drive_.Path("out"), drive_.Path("vol")));
   EXPECT_TRUE(test::AsBytes(test::ReadNativeFile(drive_.NativePath("out"))) == input);
 

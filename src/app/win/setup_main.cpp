@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/medium_verify.h"
+#include "app/setup_switches.h"
 #include "app/unattended.h"
 #include "app/win/flist_err.h"
 #include "app/win/lc_dg.h"
@@ -39,11 +40,7 @@ std::vector<std::string> Arguments() {
 // True when an argument is /VERYSILENT or /SUPPRESSMSGBOXES (in any letter case), also beside a
 // switch that cannot be parsed: such a run never shows a box.
 bool AsksForNoBoxes(const std::vector<std::string>& args) {
-  for (std::string arg : args) {
-    for (char& c : arg) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    if (arg == "/VERYSILENT" || arg == "/SUPPRESSMSGBOXES") return true;
-  }
-  return false;
+  return tlx::app::HasAnySwitch(args, {"/VERYSILENT", "/SUPPRESSMSGBOXES"});
 }
 
 // The outcome of /VERIFY with windows: the problems in the error list, else an information message.
