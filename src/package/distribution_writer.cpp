@@ -41,6 +41,36 @@ void AddData(store::CompoundFileBuilder& builder, std::string_view data) {
   }
 }
 
+// The bytes of `file.source` in data records as AddData cuts them, read one record at a time.
+void AddSourceData(store::CompoundFileBuilder& builder, const StoredFile& file) {
+  store::SFile in(file.source, store::kSFileRead);
+  std::string record(store::MaxRecordLength, '\0');
+  const auto changed = [&] { Raise("Файл " + file.source + " изменился во время сборки дистрибутива"); };
+  for (uint64_t left = file.size; left > 0;) {
+    size_t take = static_cast<size_t>(std::min<uint64_t>(left, store::MaxRecordLength));
+    if (left - take == 1) --take;
+    size_t got = 0;
+    while (got < take) {
+      const uint32_t now = in.Read(record.data() + got, static_cast<uint32_t>(take - got));
+      if (now == 0) changed();
+      got += now;
+    }
+    builder.AddRecord(kFileData, std::string_view(record.data(), take));
+    left -= take;
+  }
+  char extra = 0;
+  if (in.Read(&extra, 1) != 0) changed();
+}
+
+bool IsEndMarkerAlone(const StoredFile& file) {
+  const std::string marker(1, static_cast<char>(store::kEndMarkerByte));
+  if (file.source.empty()) return file.data == marker;
+  if (file.size != 1) return false;
+  store::SFile in(file.source, store::kSFileRead);
+  char byte = 0;
+  return in.Read(&byte, 1) == 1 && byte == marker[0];
+}
+
 void Put32(std::string& out, uint32_t value) {
   for (int i = 0; i < 4; ++i) out += static_cast<char>(value >> (8 * i));
 }
@@ -50,8 +80,17 @@ void Put32(std::string& out, uint32_t value) {
 std::string ReadWholeFile(const std::string& path) {
   store::SFile file(path, store::kSFileRead);
   const int64_t size = file.Size();
+  // Whole files are the small ones (volumes, lists, descriptions): one larger than a compound file
+  // can address is refused before memory is taken for it.
+  if (size > 0x7FFFFFFF) Raise("Файл " + path + " слишком велик: " + std::to_string(size) + " байт");
   std::string bytes(static_cast<size_t>(std::max<int64_t>(size, 0)), '\0');
-  bytes.resize(file.Read(bytes.data(), static_cast<uint32_t>(bytes.size())));
+  size_t got = 0;
+  while (got < bytes.size()) {
+    const uint32_t now = file.Read(bytes.data() + got, static_cast<uint32_t>(bytes.size() - got));
+    if (now == 0) break;
+    got += now;
+  }
+  bytes.resize(got);
   return bytes;
 }
 
@@ -61,12 +100,13 @@ void WriteWholeFile(const std::string& path, std::string_view bytes) {
   file.Close();
 }
 
-void WriteInstallBuffer(const std::string& path, int group, const std::vector<StoredFile>& files) {
+void WriteInstallBuffer(const std::string& path, int group, const std::vector<StoredFile>& files,
+                        const std::function<void(const StoredFile&)>& on_stored) {
   uint32_t highest = 0;
   std::vector<std::string> lines;
   for (const StoredFile& file : files) {
     lines.push_back(Cp1251(FormatManifestLine(file.line, group), file.line.name));
-    if (file.data == std::string(1, static_cast<char>(store::kEndMarkerByte))) {
+    if (IsEndMarkerAlone(file)) {
       Raise("Файл " + file.line.name + " не может быть установлен: его единственный байт - \"@\"");
     }
     highest = std::max(highest, file.line.logical);
@@ -88,8 +128,13 @@ void WriteInstallBuffer(const std::string& path, int group, const std::vector<St
     builder.AddRecord(kFirstRecord, names.substr(0, store::MaxRecordLength));
     for (const StoredFile& file : files) {
       if (file.line.logical != logical) continue;
-      AddData(builder, file.data);
+      if (file.source.empty()) {
+        AddData(builder, file.data);
+      } else {
+        AddSourceData(builder, file);
+      }
       builder.AddRecord(kEndOfStoredFile, std::string_view(kEndOfStoredFileData, 1));
+      if (on_stored) on_stored(file);
     }
     builder.EndLogical();
   }

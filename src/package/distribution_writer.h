@@ -5,6 +5,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,10 +15,13 @@
 
 namespace tlx::package {
 
-// One file of a group: where it goes and its bytes.
+// One file of a group: where it goes and its bytes, given in memory or as a file read in pieces
+// while the buffer is written (never held whole).
 struct StoredFile {
-  ManifestLine line;  // logical file (1..99), folder number, name, variant
-  std::string data;
+  ManifestLine line;   // logical file (1..99), folder number, name, variant
+  std::string data;    // the bytes, unless `source` names a file
+  std::string source = {};  // the file holding the bytes (empty: `data`)
+  uint64_t size = 0;   // the size `source` must still have when it is read
 };
 
 // Writes the install buffer of `group` to `path` (replacing it): logical file 0 the manifest in the
@@ -25,8 +29,11 @@ struct StoredFile {
 // stored file its data in type-2 records and a type-0 record. Files sharing a logical file follow one
 // another in it in the order given. Raises ZError 0 for a line the installer would refuse, a name
 // without a code page 1251 form, or a one-byte file holding "@" (the record format cannot store it),
-// before writing anything; and the file layer's errors.
-void WriteInstallBuffer(const std::string& path, int group, const std::vector<StoredFile>& files);
+// before writing anything; ZError 0 naming a source whose size is no longer the one given; and the
+// file layer's errors.
+// `on_stored` (optional) hears each file once its bytes are in the buffer.
+void WriteInstallBuffer(const std::string& path, int group, const std::vector<StoredFile>& files,
+                        const std::function<void(const StoredFile&)>& on_stored = {});
 
 // The checksum of one packed volume as `kssum` records it.
 struct VolumeSum {

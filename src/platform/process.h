@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <functional>
 #include <string>
 
 namespace tlx::platform {
@@ -65,5 +66,14 @@ Size ScreenSize();
 // when the file stays where it is.
 bool RemoveOwnProgramFile();
 Rect DesktopRect();  // work area without the task bar
+
+// Runs `cleanup` once when the process is asked to end from outside (POSIX: SIGINT, SIGTERM, SIGHUP;
+// Windows: Ctrl+C, Ctrl+Break, the console closed), then lets the request end the process as it would
+// have without it (POSIX: the same signal again, with its default action). `cleanup` runs on a thread
+// of its own while the others go on; it must not wait for them (on POSIX the files they hold open no
+// longer refuse its deletes by their sharing modes). Call it once, before the process
+// starts any other thread (on POSIX the signals are blocked in the calling thread and in every thread
+// started after it; programs it runs get them unblocked).
+void OnInterrupt(std::function<void()> cleanup);
 
 }  // namespace tlx::platform

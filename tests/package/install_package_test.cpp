@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "install_fixture.h"
+#include "messages/msg_text.h"
 #include "messages/zerror.h"
 #include "package/buffer_extract.h"
 #include "package/folder_tables.h"
@@ -129,6 +130,58 @@ TEST_F(InstallPackageTest, LogicalFilesAboveNinetyNineAreReadButNeverWritten) {
   EXPECT_EQ(std::vector<int>(view_.file_bar.begin(), view_.file_bar.begin() + 4), (std::vector<int>{0, 1, 2, 3}));
   EXPECT_EQ(view_.file_bar.size(), 1 + 3 + kReferenceSources - 3);
   EXPECT_EQ(InstalledFiles(), std::vector<std::string>{"Base/a.dat"});
+}
+
+// Files read from disk in pieces while the buffer is written make the same buffer as the same bytes
+// given in memory, whatever the sizes around a record's length (a lone last byte must not become a
+// record of its own); a source whose size is not the one given, or that holds only "@", is refused
+// by name.
+TEST_F(InstallPackageTest, StreamedSourcesMakeTheBufferTheirBytesMake) {
+  std::vector<StoredFile> in_memory, streamed;
+  uint32_t seed = 1;
+  for (const size_t size : {0, 1, 2, 19999, 20000, 20001, 20002, 40001, 100000}) {
+    StoredFile file = File(seed, 4, "f" + std::to_string(size) + ".bin", Noise(size, seed));
+    const std::string source = drive_.Path("f" + std::to_string(size));
+    test::WriteNativeFile(drive_.NativePath("f" + std::to_string(size)), file.data);
+    in_memory.push_back(file);
+    file.source = source;
+    file.size = size;
+    file.data.clear();
+    streamed.push_back(file);
+    ++seed;
+  }
+  WriteInstallBuffer(drive_.Path("memory.buf"), 1, in_memory);
+  std::vector<std::string> heard;
+  WriteInstallBuffer(drive_.Path("streamed.buf"), 1, streamed, [&](const StoredFile& f) { heard.push_back(f.line.name); });
+  EXPECT_TRUE(ReadNativeFile(drive_.NativePath("memory.buf")) == ReadNativeFile(drive_.NativePath("streamed.buf")));
+  EXPECT_EQ(heard.size(), streamed.size());
+
+  const struct {
+    const char* label;
+    uint64_t size;     // the size given
+    std::string bytes;  // what the source holds
+    const char* says;
+  } refused[] = {
+      {"grew", 3, "abcd", "изменился"},
+      {"shrank", 20001, "abc", "изменился"},
+      {"a lone @", 1, "@", "\"@\""},
+  };
+  for (const auto& c : refused) {
+    test::WriteNativeFile(drive_.NativePath("source"), c.bytes);
+    StoredFile file = File(1, 4, "x.bin", "");
+    file.source = drive_.Path("source");
+    file.size = c.size;
+    try {
+      WriteInstallBuffer(drive_.Path("refused.buf"), 0, {file});
+      ADD_FAILURE() << c.label << ": written";
+    } catch (const ZError& e) {
+      const std::string text = messages::MsgText(e.Params(), e.Number());
+      EXPECT_NE(text.find(c.says), std::string::npos) << c.label << ": " << text;
+      if (std::string(c.label) != "a lone @") {
+        EXPECT_NE(text.find("source"), std::string::npos) << text;
+      }
+    }
+  }
 }
 
 // Volumes of exactly one block (16384 bytes), of a full block plus an empty one (16386 bytes), and

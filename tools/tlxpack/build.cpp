@@ -23,9 +23,6 @@ namespace tlx::tlxpack {
 
 namespace {
 
-// Largest install buffer a compound file can address.
-constexpr uint64_t kMaxBufferSize = 0x7FFFFFFF;
-
 // Removes the volumes and checksum lists an earlier build left in `setup_folder`.
 void RemoveOldVolumes(const std::string& setup_folder) {
   auto entries = platform::ListFolder(setup_folder, std::string(package::kVolumePrefix) + "*");
@@ -97,14 +94,15 @@ BuildResult BuildDistribution(const BuildOptions& options) {
   progress.SetStage("reading");
   const std::string destination = AbsolutePath(options.destination);
   PayloadPlan plan = ReadPayload(options.payload);
+  // A group too large for its buffer is refused by the sizes alone, before any file is read.
+  for (int group = 0; group < package::kVolumeGroups; ++group) CheckInstallBufferRoom(group, plan.groups[group]);
 
   // Every fault of the payload is refused before the first byte goes into the distribution: the
   // buffers are made in the working folder first, and they decide the volumes.
-  if (!options.setup_program.empty() && !platform::FileExists(options.setup_program)) {
-    throw std::runtime_error(options.setup_program + ": the setup program does not exist");
-  }
-  if (options.signing.enabled() && !platform::FileExists(options.signing.pkcs12)) {
-    throw std::runtime_error(options.signing.pkcs12 + ": the certificate file does not exist");
+  if (!options.setup_program.empty()) RequireRegularFile(options.setup_program, "the setup program");
+  if (options.signing.enabled()) {
+    RequireRegularFile(options.signing.pkcs12, "the certificate file");
+    if (!options.signing.password_file.empty()) RequireRegularFile(options.signing.password_file, "the password file");
   }
   ScratchFolder scratch;
   // Programs are signed in the working folder first, so a refused certificate writes nothing.
@@ -129,7 +127,7 @@ BuildResult BuildDistribution(const BuildOptions& options) {
     });
     platform::File file = platform::File::Open(buffers[group], {});
     const int64_t size = file.valid() ? file.Size() : -1;
-    if (size <= 0 || uint64_t(size) > kMaxBufferSize) {
+    if (size <= 0 || uint64_t(size) > kMaxInstallBufferSize) {
       throw std::runtime_error(options.payload + ": the files of group " + std::to_string(group) +
                                " do not fit one install buffer (at most 2 GiB)");
     }

@@ -1,9 +1,11 @@
 #include "tools/tlxpack/install_buffer.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "package/distribution_writer.h"
 #include "package/manifest_line.h"
+#include "store/record_format.h"
 
 namespace tlx::tlxpack {
 
@@ -18,23 +20,44 @@ std::vector<uint32_t> AssignLogicalFiles(size_t unit_count) {
   return logical;
 }
 
+void CheckInstallBufferRoom(int group, const std::vector<InstallUnit>& units) {
+  // The buffer's header and a record per manifest line, besides the data; each stored file takes its
+  // bytes, a record head per record of at most MaxRecordLength bytes, and its closing record.
+  uint64_t total = store::kCompoundHeaderSize;
+  for (const InstallUnit& unit : units) {
+    for (const PayloadFile& file : unit.files) {
+      const uint64_t records = (file.size + store::MaxRecordLength - 1) / store::MaxRecordLength;
+      total += store::kDirectoryEntrySize + store::kRecordHeadSize + file.name.size() + 16;  // its line
+      total += file.size + records * store::kRecordHeadSize + store::kRecordHeadSize + 1;
+      if (total > kMaxInstallBufferSize) {
+        const std::string why = file.size > kMaxInstallBufferSize
+                                    ? std::to_string(file.size) + " bytes, more than one install buffer holds"
+                                    : "with this file the files of group " + std::to_string(group) +
+                                          " no longer fit one install buffer";
+        throw std::runtime_error(file.source + ": " + why + " (at most " +
+                                 std::to_string(kMaxInstallBufferSize) + " bytes)");
+      }
+    }
+  }
+}
+
 void BuildInstallBuffer(const std::string& path, int group, const std::vector<InstallUnit>& units,
                         const std::function<void(uint64_t bytes)>& on_file) {
+  CheckInstallBufferRoom(group, units);
   const std::vector<uint32_t> logical = AssignLogicalFiles(units.size());
   std::vector<package::StoredFile> files;
   for (size_t u = 0; u < units.size(); ++u) {
     for (const PayloadFile& file : units[u].files) {
       package::StoredFile stored;
       stored.line = {logical[u], file.folder, file.name, file.variant};
-      stored.data = package::ReadWholeFile(file.source);
-      if (stored.data.size() != file.size) {
-        throw std::runtime_error(file.source + ": changed while the distribution was built");
-      }
+      stored.source = file.source;
+      stored.size = file.size;
       files.push_back(std::move(stored));
-      if (on_file) on_file(file.size);
     }
   }
-  package::WriteInstallBuffer(path, group, files);
+  package::WriteInstallBuffer(path, group, files, [&](const package::StoredFile& file) {
+    if (on_file) on_file(file.size);
+  });
 }
 
 }  // namespace tlx::tlxpack

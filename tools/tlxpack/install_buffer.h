@@ -29,9 +29,18 @@ struct InstallUnit {
 // otherwise 99 consecutive runs of nearly equal length (several manifest lines per logical file).
 std::vector<uint32_t> AssignLogicalFiles(size_t unit_count);
 
-// Reads the sources of `units` and writes the install buffer of `group` to `path`. `on_file` hears
-// each stored file once its bytes are read. Raises the package's and the file layer's ZError, and
-// std::runtime_error for a source that cannot be read or changed since the payload was read.
+// Largest install buffer: its records are addressed with 32-bit offsets that must stay positive.
+inline constexpr uint64_t kMaxInstallBufferSize = 0x7FFFFFFF;
+
+// Refuses, before any source is read, files of `group` that cannot fit one install buffer: throws
+// std::runtime_error naming the first file with which the group's stored bytes (records counted)
+// pass kMaxInstallBufferSize.
+void CheckInstallBufferRoom(int group, const std::vector<InstallUnit>& units);
+
+// Writes the install buffer of `group` to `path`, each source read in pieces while it is stored
+// (never held whole). `on_file` hears each stored file once its bytes are in. Raises what
+// CheckInstallBufferRoom raises, the package's and the file layer's ZError (a source that cannot be
+// read, or whose size changed since the payload was read).
 void BuildInstallBuffer(const std::string& path, int group, const std::vector<InstallUnit>& units,
                         const std::function<void(uint64_t bytes)>& on_file);
 

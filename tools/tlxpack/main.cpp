@@ -15,6 +15,7 @@
 #include "tools/tlxpack/inspect.h"
 #include "tools/tlxpack/install.h"
 #include "tools/tlxpack/paths.h"
+#include "tools/tlxpack/scratch_folder.h"
 #include "tools/tlxpack/signing.h"
 
 namespace {
@@ -124,9 +125,12 @@ int Run(const std::vector<std::string>& args) {
       }
     }
     if (folders.size() != 1) return Usage(command + " needs one distribution folder");
+    if (!ca_file.empty()) tlx::tlxpack::RequireRegularFile(ca_file, "the certificate authorities' file");
     const tlx::tlxpack::Inspection inspection = tlx::tlxpack::InspectDistribution(folders[0]);
     if (command == "list") {
       WriteStd(StdStream::Out, tlx::tlxpack::ListingText(inspection));
+      // What could not be listed, and why.
+      for (const auto& problem : inspection.problems) WriteStd(StdStream::Err, problem.what + "\n");
       return inspection.problems.empty() ? 0 : 1;
     }
     bool bad_signature = false;
@@ -140,6 +144,7 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  tlx::tlxpack::RemoveScratchFoldersOnInterrupt();
   std::string error;
   if (!tlx::platform::ConfigureFromEnvironment(&error)) {
     WriteStd(StdStream::Err, "tlxpack: " + error + "\n");

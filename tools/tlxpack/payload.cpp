@@ -115,6 +115,9 @@ std::vector<platform::FolderEntry> List(const std::string& folder) {
   return *entries;
 }
 
+// The description is a short text read whole.
+constexpr uint64_t kMaxDescriptionSize = 1u << 20;
+
 bool IsFolder(const platform::FolderEntry& entry) { return (entry.attributes & platform::attr::kDirectory) != 0; }
 
 char LastByte(const std::string& path, uint64_t size) {
@@ -141,6 +144,7 @@ class PayloadReader {
         if (!SameName(entry.name, kDescriptionName)) {
           Fail(path, "a file outside the product folders (only " + std::string(kDescriptionName) + " may lie here)");
         }
+        if (entry.size > kMaxDescriptionSize) Fail(path, "too large for a description (at most 1 MiB)");
         description = ParseDescription(package::ReadWholeFile(path), path);
         continue;
       }

@@ -1,5 +1,5 @@
 // A private working folder in the system's temporary folder, emptied and removed on destruction
-// (install buffers, unpacked volumes, measuring installations).
+// (install buffers, unpacked volumes, measuring installations), and on an interrupt as well.
 #pragma once
 #include <string>
 
@@ -21,5 +21,10 @@ class ScratchFolder {
  private:
   std::string path_;
 };
+
+// From now on, a process asked to end from outside (Ctrl+C, SIGTERM, the console closed) first
+// removes every working folder that still exists, then ends as the request says. For a program's
+// main, before it starts any thread.
+void RemoveScratchFoldersOnInterrupt();
 
 }  // namespace tlx::tlxpack

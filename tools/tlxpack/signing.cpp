@@ -111,10 +111,8 @@ ESignature SignatureOf(const std::string& path) {
 }
 
 void SignProgram(const SigningOptions& options, const std::string& in, const std::string& out) {
-  if (!platform::FileExists(options.pkcs12)) throw std::runtime_error(options.pkcs12 + ": the certificate file does not exist");
-  if (!options.password_file.empty() && !platform::FileExists(options.password_file)) {
-    throw std::runtime_error(options.password_file + ": the password file does not exist");
-  }
+  RequireRegularFile(options.pkcs12, "the certificate file");
+  if (!options.password_file.empty()) RequireRegularFile(options.password_file, "the password file");
   std::vector<std::string> args = {kSigningTool, "sign", "-pkcs12", ToolPath(options.pkcs12)};
   if (!options.password_file.empty()) {
     args.insert(args.end(), {"-readpass", ToolPath(options.password_file)});

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <limits>
 #include <map>
@@ -62,7 +63,14 @@ bool Fail(int errno_value) {
 }  // namespace
 
 namespace posix {
+namespace {
+std::atomic<bool> sharing_ended{false};
+}  // namespace
+
+void EndSharing() { sharing_ended = true; }
+
 bool OpenersAllow(dev_t dev, ino_t ino, uint8_t share) {
+  if (sharing_ended) return true;
   std::lock_guard lock(table_mutex);
   for (const auto& [fd, opener] : OpenTable()) {
     if (opener.dev == dev && opener.ino == ino && (opener.share & share) != share) return false;

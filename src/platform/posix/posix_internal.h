@@ -31,6 +31,10 @@ std::string WindowsForm(const std::string& native);
 
 // Sharing emulation: true when every open of (dev, ino) in this process granted all the `share`
 // bits (kShareDelete before a delete or rename, kShareRead before a copy reads it).
+// Always true once EndSharing() was called.
 bool OpenersAllow(dev_t dev, ino_t ino, uint8_t share);
+// The process is ending on an interrupt: its own open files no longer keep its cleanup from
+// deleting them (on Windows the system holds the sharing; here only this emulation does).
+void EndSharing();
 
 }  // namespace tlx::platform::posix

@@ -1,10 +1,15 @@
 // Process services on POSIX: the named mutex as a lock file, the version record and screen metrics
 // from the configuration.
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 #include "platform/config.h"
 #include "platform/error.h"
@@ -83,6 +88,45 @@ std::optional<OSVersionRecord> QueryOSVersion() {
     return std::nullopt;
   }
   return version;
+}
+
+namespace {
+std::function<void()>& InterruptCleanup() {
+  static std::function<void()> cleanup;
+  return cleanup;
+}
+}  // namespace
+
+// The signals are blocked and taken by a thread of their own with sigwait, so the cleanup runs as
+// ordinary code (no async-signal-safety limits). A signal the process was started with ignored (a
+// background job's SIGINT, nohup's SIGHUP) stays ignored.
+void OnInterrupt(std::function<void()> cleanup) {
+  static std::once_flag started;
+  InterruptCleanup() = std::move(cleanup);
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction current {};
+    if (sigaction(sig, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+    sigaddset(&set, sig);
+  }
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  std::call_once(started, [set] {
+    std::thread([set] {
+      int sig = 0;
+      while (sigwait(&set, &sig) != 0) {
+      }
+      posix::EndSharing();
+      if (InterruptCleanup()) InterruptCleanup()();
+      signal(sig, SIG_DFL);
+      sigset_t one;
+      sigemptyset(&one);
+      sigaddset(&one, sig);
+      pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+      raise(sig);  // delivered to this thread at once; its default action ends the process
+      _exit(128 + sig);
+    }).detach();
+  });
 }
 
 uint16_t ProcessorArchitecture() { return CurrentConfig().processor_architecture; }

@@ -1,6 +1,8 @@
 #include "platform/process.h"
 
 #include <cstring>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -96,6 +98,28 @@ bool RemoveOwnProgramFile() {
   if (!::MoveFileExW(self, moved.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
   ::MoveFileExW(moved.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   return true;
+}
+
+namespace {
+std::function<void()>& InterruptCleanup() {
+  static std::function<void()> cleanup;
+  return cleanup;
+}
+
+// The system calls console handlers on a thread of its own; FALSE lets the default handler end the
+// process afterwards.
+BOOL WINAPI OnConsoleEvent(DWORD) {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    if (InterruptCleanup()) InterruptCleanup()();
+  });
+  return FALSE;
+}
+}  // namespace
+
+void OnInterrupt(std::function<void()> cleanup) {
+  InterruptCleanup() = std::move(cleanup);
+  ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
 }  // namespace tlx::platform
