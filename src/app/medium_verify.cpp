@@ -58,6 +58,7 @@ MediumVerifyResult RunMediumVerify(const SetupSwitches& switches, const std::str
   result.summary = Summary(report);
   result.code = report.holds() ? ESetupExit::ese_Done : ESetupExit::ese_MediumDamaged;
   log->Line(report.holds() ? "step" : "error", result.summary);
+  NoteLogFailure(*log, result.code, result.summary);
   return result;
 }
 

@@ -3,10 +3,11 @@
 #include <ctime>
 
 #include "messages/zerror.h"
+#include "platform/error.h"
 
 namespace tlx::app {
 
-SetupLog::SetupLog(const std::string& path) {
+SetupLog::SetupLog(const std::string& path) : path_(path) {
   if (path.empty()) return;
   platform::OpenOptions options;
   options.access = platform::Access::Write;
@@ -25,8 +26,13 @@ void SetupLog::Line(std::string_view kind, std::string_view text) {
   line += "\r\n";
   if (file_.valid()) {
     uint32_t done = 0;
-    file_.Write(line.data(), static_cast<uint32_t>(line.size()), &done);
-    file_.Flush();
+    bool written = file_.Write(line.data(), static_cast<uint32_t>(line.size()), &done);
+    if (written && done < line.size()) {
+      platform::SetLastError(platform::err::kDiskFull);  // a short write: no room for the rest
+      written = false;
+    }
+    if (written) written = file_.Flush();
+    if (!written && failure_.empty()) failure_ = path_ + ": " + messages::SysErrorText(platform::LastError());
   }
 }
 

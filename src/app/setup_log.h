@@ -18,13 +18,18 @@ class SetupLog {
   SetupLog(const SetupLog&) = delete;
   SetupLog& operator=(const SetupLog&) = delete;
 
-  // Writes "YYYY-MM-DD HH:MM:SS <kind>: <text>" and flushes it. Failures to write are ignored: the
-  // log never stops an installation.
+  // Writes "YYYY-MM-DD HH:MM:SS <kind>: <text>" and flushes it. A failure to write never stops the
+  // run; the first one is kept for failure(), and later lines are still tried.
   void Line(std::string_view kind, std::string_view text);
+  // Empty while every line reached the file; otherwise the log file and the system's reason for the
+  // first line that did not.
+  const std::string& failure() const { return failure_; }
   // Where lines are echoed besides the file (nothing when empty).
   void SetEcho(std::function<void(const std::string&)> echo) { echo_ = std::move(echo); }
 
  private:
+  std::string path_;
+  std::string failure_;
   platform::File file_;
   std::function<void(const std::string&)> echo_;
 };

@@ -204,6 +204,17 @@ std::string ExceptionText(std::exception_ptr error) {
   }
 }
 
+void NoteLogFailure(const SetupLog& log, ESetupExit& code, std::string& message) {
+  if (log.failure().empty()) return;
+  const std::string text = "the log could not be written in full: " + PlainMessageText(log.failure());
+  if (code == ESetupExit::ese_Done) {
+    code = ESetupExit::ese_LogIncomplete;
+    message = text;
+  } else {
+    message += (message.empty() ? "" : "\n") + text;
+  }
+}
+
 bool RunsWithoutWindows(const std::vector<std::string>& args) {
   return HasAnySwitch(args, {"/SILENT", "/VERYSILENT"});
 }
@@ -319,6 +330,7 @@ UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageS
   } else {
     log->Line("error", "exit code " + std::to_string(static_cast<int>(result.code)) + ": " + result.message);
   }
+  NoteLogFailure(*log, result.code, result.message);
   return result;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/setup_log.h"
 #include "app/setup_switches.h"
 #include "messages/message_sink.h"
 
@@ -19,6 +20,7 @@ enum class ESetupExit : int {
   ese_Refused = 2,        // refused before anything was written (bad folder, no room, folder exists)
   ese_MediumDamaged = 3,  // /VERIFY: the distribution has problems (each one listed); nothing installed
   ese_Failed = 4,         // failed during the installation (bad volumes, file errors); undone
+  ese_LogIncomplete = 5,  // did all it was asked, but the /LOG file could not be written in full
 };
 
 struct UnattendedResult {
@@ -48,6 +50,10 @@ int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messa
 
 // A message text for a log or a console: line breaks "#" as blanks, no alignment mark.
 std::string PlainMessageText(std::string_view text);
+
+// Adds a log that could not be written in full to a run's end: a run that did all it was asked ends
+// with ese_LogIncomplete, a failed one keeps its code; either way the message names the log and why.
+void NoteLogFailure(const SetupLog& log, ESetupExit& code, std::string& message);
 
 // The plain text of a caught exception (a ZError's final message text).
 std::string ExceptionText(std::exception_ptr error);

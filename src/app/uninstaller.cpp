@@ -79,6 +79,9 @@ UnattendedResult RunUninstall(const SetupSwitches& switches, messages::MessageSi
     } else {
       log->Line("error", "exit code " + std::to_string(static_cast<int>(code)) + ": " + result.message);
     }
+    const bool had_failed = result.code != ESetupExit::ese_Done;
+    NoteLogFailure(*log, result.code, result.message);
+    if (!had_failed && result.code != ESetupExit::ese_Done) result.shown = false;  // nobody has seen this yet
     return result;
   };
 

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +23,8 @@
 #include "app/unattended.h"
 #include "config/config_record.h"
 #include "messages/recording_sink.h"
+#include "package/sha256_sums.h"
+#include "package/volume_checksum.h"
 #include "package/volume_set.h"
 #include "platform/config.h"
 #include "platform/error.h"
@@ -33,6 +36,7 @@
 #include "package/uninstall_entry.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/sha256.h"
 #include "platform/shell.h"
 #include "platform/text.h"
 #include "support/files.h"
@@ -564,12 +568,14 @@ TEST_F(UnattendedE2eTest, UndoingNeverGoesThroughALinkInTheFolder) {
 
 // tlxsetup in a process of its own, started in `folder` with `args`, the registry and the desktop on
 // drive c:; stderr goes to `err_file`. Returns the exit code, or -1 when it had to be killed after 60 s.
+// `in_child` (optional) runs in the new process just before tlxsetup replaces it.
 int RunTlxsetup(const std::string& folder, const std::vector<std::string>& args, const std::string& registry,
-                const std::string& err_file, pid_t* started = nullptr) {
+                const std::string& err_file, pid_t* started = nullptr, const std::function<void()>& in_child = {}) {
   const pid_t pid = fork();
   if (pid < 0) return -2;
   if (pid == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
+    if (in_child) in_child();
     const int fd = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd >= 0) dup2(fd, 2);
     std::vector<const char*> argv{TLXSETUP_EXE};
@@ -610,11 +616,16 @@ TEST_F(UnattendedE2eTest, CommandLinePlacesAreCheckedFirstAndTakenFromTheStartFo
   } refused[] = {
       {"answers saved to a folder", {"/SAVEINF=c:\\a folder"}, "c:\\a folder: this is a folder"},
       {"answers saved in a missing folder", {"/SAVEINF=c:\\none\\b.ini"}, "the folder c:\\none does not exist"},
+      {"answers saved to a device", {"/SAVEINF=e:\\full"}, "e:\\full: not a plain file"},
       {"the log a folder", {"/LOG=c:\\a folder"}, "c:\\a folder"},
+      {"the log in a missing folder", {"/LOG=c:\\none\\setup.log"}, "c:\\none\\setup.log"},
+      {"the log a device that takes nothing", {"/LOG=e:\\full"}, "e:\\full"},
       {"answers read from a FIFO", {"/LOADINF=c:\\answers.fifo"}, "c:\\answers.fifo"},
+      {"answers read from a device that never ends", {"/LOADINF=e:\\zero"}, "e:\\zero"},
   };
   for (const auto& c : refused) {
-    std::vector<std::string> args = {"--drive", drive, "/VERYSILENT", "/DIR=c:\\tlx5_320"};
+    // Drive e: is the system's device folder, reached without a link.
+    std::vector<std::string> args = {"--drive", drive, "--drive", "e=/dev", "/VERYSILENT", "/DIR=c:\\tlx5_320"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     EXPECT_EQ(RunTlxsetup(dist, args, registry, err_file), 1) << c.name;
     EXPECT_NE(ReadNativeFile(err_file).find(c.says), std::string::npos) << c.name << ": " << ReadNativeFile(err_file);
@@ -631,6 +642,29 @@ TEST_F(UnattendedE2eTest, CommandLinePlacesAreCheckedFirstAndTakenFromTheStartFo
   ExpectPayloadInstalled(1);
   EXPECT_NE(ReadNativeFile(dist + "/run.log").find("installed into c:\\tlx5_320"), std::string::npos);
   EXPECT_NE(ReadNativeFile(dist + "/run.ini").find("tlx5_320"), std::string::npos);
+}
+
+// A log that takes its first lines and then no more (the file size limit is reached; the sparse log
+// already stands just below it, so the installed files still fit): the installation completes, and
+// the exit code and standard error say that its log is incomplete.
+TEST_F(UnattendedE2eTest, ALogThatFailsLaterIsReportedInTheExitCode) {
+  const std::string log = target_.NativePath("setup.log");
+  constexpr off_t kLogStart = 64 << 20;
+  WriteNativeFile(log, "");
+  ASSERT_EQ(truncate(log.c_str(), kLogStart), 0);
+  const std::string err_file = dist_drive_.NativePath("err.txt");
+  const int code = RunTlxsetup(dist_drive_.NativePath("dist"),
+                               {"--drive", "c=" + target_.native(), "/VERYSILENT", "/DIR=c:\\tlx5_320", "/LOG=c:\\setup.log"},
+                               target_.NativePath("registry.ini"), err_file, nullptr, [] {
+                                 signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+                                 const rlimit limit{kLogStart + 200, kLogStart + 200};
+                                 setrlimit(RLIMIT_FSIZE, &limit);
+                               });
+  EXPECT_EQ(code, static_cast<int>(ESetupExit::ese_LogIncomplete)) << ReadNativeFile(err_file);
+  const std::string err = ReadNativeFile(err_file);
+  EXPECT_NE(err.find("the log could not be written in full: c:\\setup.log"), std::string::npos) << err;
+  ExpectPayloadInstalled(1);
+  EXPECT_GT(fs::file_size(log), static_cast<uintmax_t>(kLogStart));  // the first lines went in
 }
 
 // `tlxpack install DIST FOLDER` with both relative: taken from the folder it was started in.
@@ -804,6 +838,57 @@ class UnattendedEndTest : public UnattendedE2eTest, public ::testing::WithParamI
     bytes[bytes.size() / 2] ^= 0x01;
     WriteNativeFile(Setup("TlxStp5_320.002"), bytes);
   }
+  // A file of the distribution replaced by a FIFO (no writer ever comes) or a link to /dev/zero (it
+  // never ends).
+  void ReplaceBySpecialFile(const std::string& relative, bool fifo) {
+    const std::string path = dist_drive_.NativePath("dist/" + relative);
+    fs::remove(path);
+    if (fifo) {
+      ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+    } else {
+      fs::create_symlink("/dev/zero", path);
+    }
+  }
+  // A volume whose LZMA stream is cut in half, with its kssum record and SHA256SUMS made to match: it
+  // passes every checksum and fails to unpack.
+  void CutVolumeBehindAGoodChecksum(int number) {
+    const std::string volume = Setup(package::VolumeName(number));
+    std::string bytes = ReadNativeFile(volume);
+    ASSERT_GT(bytes.size(), 100u);
+    bytes.resize(14 + (bytes.size() - 14) / 2);  // the 14-byte header stays whole
+    WriteNativeFile(volume, bytes);
+    uint32_t lo = 0, hi = 0;
+    package::VolumeChecksum(bytes.size(), reinterpret_cast<const uint8_t*>(bytes.data()), &lo, &hi);
+    // The records follow the three ranges in processing order: group 0's numbers, then 1's, then 2's.
+    std::string table = ReadNativeFile(Setup("kssum"));
+    size_t record = 0;
+    bool found = false;
+    for (int group = 0; group < 3 && !found; ++group) {
+      const auto first = static_cast<int32_t>(U32(table, 8 * group)), last = static_cast<int32_t>(U32(table, 8 * group + 4));
+      for (int32_t n = first; n <= last && !found; ++n, ++record) found = n == number;
+    }
+    ASSERT_TRUE(found);
+    --record;
+    for (int i = 0; i < 4; ++i) {
+      table.at(24 + 8 * record + i) = static_cast<char>(lo >> (8 * i));
+      table.at(28 + 8 * record + i) = static_cast<char>(hi >> (8 * i));
+    }
+    WriteNativeFile(Setup("kssum"), table);
+    // SHA256SUMS lists every volume in number order, then kssum.
+    std::vector<package::Sha256Entry> sums;
+    std::set<std::string> volumes;
+    for (const auto& entry : fs::directory_iterator(dist_drive_.NativePath("dist/Setup"))) {
+      const std::string name = entry.path().filename().string();
+      if (name.starts_with("TlxStp5_320.")) volumes.insert(name);
+    }
+    for (const std::string& name : volumes) sums.push_back({name, {}});
+    sums.push_back({"kssum", {}});
+    for (package::Sha256Entry& sum : sums) {
+      const std::string bytes = ReadNativeFile(Setup(sum.name));
+      sum.digest = *platform::Sha256Of({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+    }
+    WriteNativeFile(Setup("SHA256SUMS"), package::FormatSha256Sums(sums));
+  }
   void MakeInstallDir() { WriteNativeFile(Installed("keep.txt"), "mine"); }
   // What an installation killed on the way leaves: the marker and some of the files.
   void MakeUnfinishedInstallDir() {
@@ -888,6 +973,33 @@ INSTANTIATE_TEST_SUITE_P(
                   EXPECT_NE(t.Log().find("holds only an unfinished installation of 3.2.0"), std::string::npos) << t.Log();
                   EXPECT_FALSE(fs::exists(t.Installed(package::kInstallMarkerName)));
                   EXPECT_TRUE(t.Entry());
+                }},
+        EndCase{"VolumeThatPassesItsChecksumButDoesNotUnpack", [](UnattendedEndTest& t) { t.CutVolumeBehindAGoodChecksum(2); },
+                {}, 4, false, false, 1,
+                [](UnattendedEndTest& t) {
+                  EXPECT_NE(t.Err().find("TlxStp5_320.002 - Ошибки при распаковке"), std::string::npos) << t.Err();
+                  EXPECT_NE(t.Log().find("step: undoing the installation"), std::string::npos) << t.Log();
+                  EXPECT_EQ(t.Log().find("installed into"), std::string::npos) << t.Log();
+                  EXPECT_FALSE(t.InstallDirExists());
+                  EXPECT_FALSE(t.Entry());
+                }},
+        EndCase{"ChecksumTableAFifo", [](UnattendedEndTest& t) { t.ReplaceBySpecialFile("Setup/kssum", true); }, {}, 4,
+                false, false, 1,
+                [](UnattendedEndTest& t) {
+                  EXPECT_NE(t.Err().find("Setup\\kssum"), std::string::npos) << t.Err();
+                  EXPECT_FALSE(t.InstallDirExists());
+                }},
+        EndCase{"VolumeALinkToDevZero",
+                [](UnattendedEndTest& t) { t.ReplaceBySpecialFile("Setup/TlxStp5_320.002", false); }, {}, 4, false, false, 1,
+                [](UnattendedEndTest& t) {
+                  EXPECT_NE(t.Err().find("TlxStp5_320.002"), std::string::npos) << t.Err();
+                  EXPECT_FALSE(t.InstallDirExists());
+                }},
+        EndCase{"SetupConfigurationAFifo", [](UnattendedEndTest& t) { t.ReplaceBySpecialFile("TlxSetup_5_320.cfg", true); },
+                {}, 1, false, false, 1,
+                [](UnattendedEndTest& t) {
+                  EXPECT_NE(t.Err().find("TlxSetup_5_320.cfg"), std::string::npos) << t.Err();
+                  EXPECT_FALSE(t.InstallDirExists());
                 }},
         EndCase{"NoSetupConfigurationCannotStart", [](UnattendedEndTest& t) { t.RemoveSetupConfiguration(); }, {}, 1,
                 false, false, 1, [](UnattendedEndTest& t) { EXPECT_FALSE(t.InstallDirExists()); }}),
