@@ -12,11 +12,26 @@ e2e_driver wait --title "$title" --class TlxDriverFixture --timeout 60 ||
   e2e_fail "the fixture shows no window"
 
 texts=$(e2e_driver texts --title "$title") || e2e_fail "texts failed"
-expected=$(printf 'TlxDriverFixture\t0\t%s\nEdit\t100\t\nButton\t101\tФлажок\nButton\t1\t&Готово' "$title")
+expected=$(printf 'TlxDriverFixture\t0\t%s\nEdit\t100\t\nButton\t101\tФлажок\nButton\t1\t&Готово\nListBox\t102\t\nListBoxItem\t102\tодин\nListBoxItem\t102\t  два\nListBoxItem\t102\tтри\nStatic\t103\tСкрыто' "$title")
 [ "$texts" = "$expected" ] || e2e_fail "texts gave:
 $texts
 expected:
 $expected"
+
+# Visibility, a list box's selection and a double click on one of its lines.
+e2e_driver visible --title "$title" --text "Флажок" || e2e_fail "the check box reads as hidden"
+e2e_driver visible --title "$title" --id 103 2>/dev/null && e2e_fail "the hidden label reads as visible"
+[ "$(e2e_driver selected --title "$title" --class ListBox)" = "$(printf -- '-1\t')" ] ||
+  e2e_fail "a line is selected before any was chosen"
+e2e_driver dblclick --title "$title" --class ListBox --item "два" || e2e_fail "dblclick failed"
+e2e_driver dblclick --title "$title" --class ListBox --item "пять" 2>/dev/null && e2e_fail "a missing line was found"
+[ "$(e2e_driver selected --title "$title" --class ListBox)" = "$(printf '1\t  два')" ] ||
+  e2e_fail "the double-clicked line is not selected"
+for _ in $(seq 50); do
+  e2e_driver texts --title "$title" | grep -q "^Edit	100	  два\$" && break
+  sleep 0.1
+done
+e2e_driver texts --title "$title" | grep -q "^Edit	100	  два\$" || e2e_fail "the double click did not reach the window"
 
 e2e_driver settext --title "$title" --class Edit --index 0 "Привет" || e2e_fail "settext failed"
 e2e_driver click --title "$title" --id 101 || e2e_fail "click on the check box failed"

@@ -7,6 +7,15 @@
 //                                                        list box's lines follow it as "ListBoxItem"
 //   uidriver settext --title T (--id N | --class C [--index K]) TEXT
 //   uidriver click --title T (--text CAPTION | --id N)   a button, as if clicked
+//   uidriver visible --title T (--text C | --id N | --class C [--index K])
+//                                                        exit code 0 when the control is visible
+//                                                        (itself and every window above it), 1 when not
+//   uidriver selected --title T (--id N | --class C [--index K])
+//                                                        "index<TAB>text" of a list box's selected
+//                                                        line ("-1<TAB>" when none)
+//   uidriver dblclick --title T (--id N | --class C [--index K]) --item TEXT
+//                                                        selects the list box line TEXT (blanks at
+//                                                        its start ignored) and double-clicks it
 //   uidriver close --title T                             asks the window to close
 //   uidriver list                                        visible top-level windows
 //   uidriver screenshot FILE                             the whole screen as a 24-bit BMP
@@ -287,6 +296,66 @@ int Click(const Args& args) {
   return 0;
 }
 
+int Visible(const Args& args) {
+  std::string error;
+  std::optional<HWND> window = Target(args, false, &error);
+  if (!window) return Fail(error);
+  std::optional<HWND> control = FindControl(*window, args, &error);
+  if (!control) return Fail(error);
+  if (!::IsWindowVisible(*control)) return Fail("the control is hidden");
+  return 0;
+}
+
+// The list box the command names.
+std::optional<HWND> ListBoxOf(const Args& args, std::string* error) {
+  std::optional<HWND> window = Target(args, false, error);
+  if (!window) return std::nullopt;
+  std::optional<HWND> control = FindControl(*window, args, error);
+  if (!control) return std::nullopt;
+  if (::lstrcmpiW(ClassOf(*control).c_str(), L"ListBox") != 0) {
+    *error = "the control is no list box";
+    return std::nullopt;
+  }
+  return control;
+}
+
+int Selected(const Args& args) {
+  std::string error;
+  std::optional<HWND> list = ListBoxOf(args, &error);
+  if (!list) return Fail(error);
+  DWORD_PTR index = 0;
+  if (!::SendMessageTimeoutW(*list, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &index)) {
+    return Fail("the list box does not answer");
+  }
+  const LONG_PTR selected = static_cast<LONG_PTR>(index);
+  const std::vector<std::wstring> items = ListItems(*list);
+  const bool valid = selected >= 0 && static_cast<size_t>(selected) < items.size();
+  Print(std::to_string(valid ? selected : -1) + "\t" + (valid ? OneLine(items[static_cast<size_t>(selected)]) : ""));
+  return 0;
+}
+
+int DoubleClick(const Args& args) {
+  std::optional<std::wstring> item = args.Get(L"item");
+  if (!item) return Fail("--item is required");
+  std::string error;
+  std::optional<HWND> list = ListBoxOf(args, &error);
+  if (!list) return Fail(error);
+  const std::vector<std::wstring> items = ListItems(*list);
+  for (size_t i = 0; i < items.size(); ++i) {
+    const size_t start = items[i].find_first_not_of(L' ');
+    if (start == std::wstring::npos || items[i].substr(start) != *item) continue;
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(*list, LB_SETCURSEL, i, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+    // The notification a double click sends, posted so a window it opens does not hold the driver.
+    const WPARAM command = MAKEWPARAM(::GetDlgCtrlID(*list), LBN_DBLCLK);
+    if (!::PostMessageW(::GetParent(*list), WM_COMMAND, command, reinterpret_cast<LPARAM>(*list))) {
+      return Fail("cannot post the double click");
+    }
+    return 0;
+  }
+  return Fail("the list box has no line \"" + Utf8(*item) + "\"");
+}
+
 int Close(const Args& args) {
   std::string error;
   std::optional<HWND> window = Target(args, true, &error);
@@ -370,7 +439,7 @@ int wmain(int argc, wchar_t** argv) {
   std::optional<Args> args = Parse(argc, argv);
   if (!args) {
     Write(STD_ERROR_HANDLE,
-          "usage: uidriver wait|gone|texts|settext|click|close|list|screenshot [options]\n");
+          "usage: uidriver wait|gone|texts|settext|click|visible|selected|dblclick|close|list|screenshot [options]\n");
     return kUsage;
   }
   const std::wstring& c = args->command;
@@ -380,6 +449,9 @@ int wmain(int argc, wchar_t** argv) {
   if (c == L"settext") return SetText(*args);
   if (c == L"click") return Click(*args);
   if (c == L"close") return Close(*args);
+  if (c == L"visible") return Visible(*args);
+  if (c == L"selected") return Selected(*args);
+  if (c == L"dblclick") return DoubleClick(*args);
   if (c == L"list") {
     ::EnumWindows(PrintTop, 0);
     return 0;
