@@ -106,7 +106,7 @@ bool TInsDir::FolderInvalid() {
 
 EInsDirClick TInsDir::KNextClick() {
   if (FolderInvalid()) return EInsDirClick::eidc_FocusFolder;
-  if (const std::optional<std::string> problem = ShortcutNameProblem(EdName)) {
+  if (const std::optional<std::string> problem = NoShortcut ? std::nullopt : ShortcutNameProblem(EdName)) {
     UseRussianMessages();
     messages::MsgError(*problem, kMsgBadShortcutName);
     return EInsDirClick::eidc_FocusName;

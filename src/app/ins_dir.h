@@ -42,6 +42,7 @@ class TInsDir {
 
   std::string EdFile = kDefaultInstallDir;  // folder field
   std::string EdName;                       // shortcut-name field
+  bool NoShortcut = false;                  // no shortcut is placed: the name field is not asked
   uint64_t Required = 0;
   uint64_t FreeForCheck = 0;
   std::string LastFolder;
@@ -73,7 +74,8 @@ class TInsDir {
   // Error 602 and true when the folder text cannot be an installation folder (FolderPathProblem
   // included).
   bool FolderInvalid();
-  // The checks of "Дальше": the folder text, then the shortcut name (error 607 with the reason), the
+  // The checks of "Дальше": the folder text, then the shortcut name (error 607 with the reason; not
+  // with NoShortcut), the
   // space, an existing folder (an unfinished installation's folder is taken over); creates the folder
   // only when all pass, and sets CreatedFolders.
   EInsDirClick KNextClick();

@@ -22,10 +22,12 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return path;
 }
 
-bool TInsMain::FormShow(platform::Size screen) {
+bool TInsMain::FormShow(platform::Size screen) { return FormShow(screen, platform::CurrentFolder()); }
+
+bool TInsMain::FormShow(platform::Size screen, const std::string& start_dir) {
   messages::SetInterfaceLang(messages::elg_Rus);
   messages::SetFileMsgLang(config::kLangRussian);
-  StartDir = platform::CurrentFolder();
+  StartDir = start_dir;
   MeasureMode = platform::FileExists(JoinPath(StartDir, kMeasureMarker));
   Measure.enabled = MeasureMode;
   if (!MeasureMode) {

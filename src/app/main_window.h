@@ -4,12 +4,15 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/ins_dir.h"
 #include "package/folder_size.h"
 #include "package/install_record.h"
 #include "platform/process.h"
+#include "store/settings_window.h"
 
 namespace tlx::app {
 
@@ -46,8 +49,20 @@ void UseRussianMessages();
 // folder + "\" + name, without doubling a trailing backslash of `folder`.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// What the wizard's windows open with: their design defaults, unless the command line (/DIR,
+// /VARIANT, /SHORTCUT, /NOSHORTCUT, /LOADINF) says otherwise.
+struct WizardPresets {
+  int32_t variant = 1;                     // checked in the variant window
+  std::string dir = kDefaultInstallDir;    // the folder field
+  std::string shortcut = kDefaultShortcutName;
+  bool no_shortcut = false;                // no desktop shortcut; the name field is not asked
+  std::optional<store::TNstr> settings;    // the settings window's choices; nullopt: its own
+};
+
 class TInsMain {
  public:
+  // The windows' starting values; set before the wizard runs.
+  WizardPresets Presets;
   // Filled by FormShow.
   std::string StartDir;
   bool MeasureMode = false;
@@ -62,16 +77,19 @@ class TInsMain {
   std::string ShortcutName;
   // What the window shows.
   bool PanCompVisible = true;
-  bool PanUpdtVisible = true;
+  bool PanUpdtVisible = false;  // hidden until the installation step shows it
   int PanCompLeft = 0;
   int PanCompTop = 0;
   const char* Lab1Text() const { return kMainTitle; }
 
-  // First showing: Russian for controls and file-layer messages, StartDir := the current folder,
-  // the measuring mode from "I.cfg", else RequiredSpace from the first 8 bytes (at most) of the
-  // setup configuration file; hides the progress panel and centres the start panel on `screen`.
-  // False after error 605 (no setup configuration file): the window closes. Raises the file layer's
-  // errors when the file cannot be read.
+  // First showing: Russian for controls and file-layer messages, StartDir := `start_dir` (the
+  // distribution's folder: setup.exe's own folder, tlxsetup's current one), the measuring mode from
+  // "I.cfg", else RequiredSpace from the first 8 bytes (at most) of the setup configuration file;
+  // hides the progress panel and centres the start panel on `screen`. False after error 605 (no
+  // setup configuration file): the window closes. Raises the file layer's errors when the file
+  // cannot be read.
+  bool FormShow(platform::Size screen, const std::string& start_dir);
+  // The same with the current folder as the start folder.
   bool FormShow(platform::Size screen);
 };
 

@@ -34,6 +34,10 @@ struct SetupSwitches {
   bool verify = false;  // check the distribution, install nothing
   bool uninstall = false;  // /UNINSTALL: remove the installed suite instead of installing
   std::vector<platform::DriveConfig> drives;  // tlxsetup only
+  // Not a switch: the folder holding the distribution (the setup configuration file and Setup).
+  // setup.exe gives its own folder; empty (tlxsetup, which is no part of a distribution): the
+  // current folder.
+  std::string distribution;
 };
 
 // Parses the arguments (without the program name). `allow_drives` admits --drive. nullopt with

@@ -158,10 +158,7 @@ class UnattendedView : public WizardView {
 
 }  // namespace
 
-namespace {
-
-// A path of the command line as the folder the program was started in sees it: the installation
-// makes the distribution folder current long before the answers are saved.
+// The installation makes the distribution folder current long before the answers are saved.
 std::string FromStartFolder(const std::string& path) {
   const bool absolute = (path.size() >= 2 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
   if (path.empty() || absolute) return path;
@@ -170,6 +167,8 @@ std::string FromStartFolder(const std::string& path) {
   const char separator = start[0] == '/' ? '/' : '\\';
   return start.back() == separator ? start + path : start + separator + path;
 }
+
+namespace {
 
 // Why answers cannot be saved at `path`, found before anything is written; empty when they can.
 std::string AnswerFileUnwritable(const std::string& path) {
@@ -191,6 +190,10 @@ std::string AnswerFileUnwritable(const std::string& path) {
 }
 
 }  // namespace
+
+std::string DistributionFolder(const SetupSwitches& switches) {
+  return switches.distribution.empty() ? platform::CurrentFolder() : switches.distribution;
+}
 
 std::string ExceptionText(std::exception_ptr error) {
   try {
@@ -287,7 +290,7 @@ UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageS
   try {
     const bool supported = AgreementAccepted([&] {
       TInsMain main;
-      if (!main.FormShow(platform::ScreenSize())) {
+      if (!main.FormShow(platform::ScreenSize(), DistributionFolder(switches))) {
         result = {ESetupExit::ese_CannotStart, sink.last};
         return;
       }
@@ -337,7 +340,8 @@ UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageS
 int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messages::MessageSink* shown_sink,
                    const std::function<void(const std::string&)>& out,
                    const std::function<void(const std::string&)>& err,
-                   const std::function<void(const MediumVerifyResult&)>& show_verified) {
+                   const std::function<void(const MediumVerifyResult&)>& show_verified,
+                   const std::string& distribution) {
   const auto fail = [&](const std::string& text) {
     err(text + "\n");
     return static_cast<int>(ESetupExit::ese_CannotStart);
@@ -345,6 +349,7 @@ int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messa
   std::string error;
   std::optional<SetupSwitches> switches = ParseSwitches(args, native_tool, &error);
   if (!switches) return fail(error + " (/HELP lists the switches)");
+  switches->distribution = distribution;
   if (switches->help) {
     out(UsageText(native_tool));
     return static_cast<int>(ESetupExit::ese_Done);
@@ -365,8 +370,8 @@ int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messa
     if (*path) **path = FromStartFolder(**path);
   }
   if (switches->verify) {
-    // The distribution of the current folder, as the install step takes it (TInsMain::StartDir).
-    const std::string start_dir = platform::CurrentFolder();
+    // The distribution the install step would take (TInsMain::StartDir).
+    const std::string start_dir = DistributionFolder(*switches);
     const MediumVerifyResult verified =
         RunMediumVerify(*switches, start_dir, [&](const std::string& line) { out(line + "\n"); });
     if (switches->ui == EUiLevel::eui_Windows && show_verified) {

@@ -29,7 +29,7 @@ struct UnattendedResult {
   bool shown = false;   // the user has seen it already, in the message dialog
 };
 
-// Runs the installation from the current folder (the distribution's folder). `shown_sink` shows the
+// Runs the installation from DistributionFolder(switches). `shown_sink` shows the
 // messages when neither /VERYSILENT nor /SUPPRESSMSGBOXES is given (nullptr: answered with their
 // defaults); `progress` gets every log line of a /SILENT run. Writes /LOG and /SAVEINF. Never raises.
 UnattendedResult RunUnattended(const SetupSwitches& switches, messages::MessageSink* shown_sink,
@@ -42,11 +42,12 @@ struct MediumVerifyResult;
 // parses the switches, answers /HELP with the usage on `out`, sets up the drives, runs, and writes
 // the message of a non-zero code to `err`. Returns the exit code. /VERIFY checks the distribution
 // the installation would take instead of installing it; a run with windows hands the outcome to
-// `show_verified` instead of writing it.
+// `show_verified` instead of writing it. `distribution` becomes SetupSwitches::distribution.
 int RunCommandLine(const std::vector<std::string>& args, bool native_tool, messages::MessageSink* shown_sink,
                    const std::function<void(const std::string&)>& out,
                    const std::function<void(const std::string&)>& err,
-                   const std::function<void(const MediumVerifyResult&)>& show_verified = {});
+                   const std::function<void(const MediumVerifyResult&)>& show_verified = {},
+                   const std::string& distribution = "");
 
 // A message text for a log or a console: line breaks "#" as blanks, no alignment mark.
 std::string PlainMessageText(std::string_view text);
@@ -57,6 +58,14 @@ void NoteLogFailure(const SetupLog& log, ESetupExit& code, std::string& message)
 
 // The plain text of a caught exception (a ZError's final message text).
 std::string ExceptionText(std::exception_ptr error);
+
+// A path of the command line as the folder the program was started in sees it (that folder is
+// current when this is called); absolute paths stay as they are.
+std::string FromStartFolder(const std::string& path);
+
+// The folder of the distribution a run installs from: switches.distribution, else the current
+// folder.
+std::string DistributionFolder(const SetupSwitches& switches);
 
 // True when the command line asks for an installation without windows (/SILENT or /VERYSILENT, in any
 // letter case).

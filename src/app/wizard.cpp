@@ -39,8 +39,10 @@ EWizardEnd RunWizard(TInsMain& main, WizardView& view, InstallActions& actions) 
   std::vector<std::string> folder_created;
   {
     TInsDir folder;
-    folder.SetFolderText(kDefaultInstallDir);
-    folder.EdName = kDefaultShortcutName;
+    folder.SetFolderText(main.Presets.dir);
+    folder.LastFolder = folder.EdFile;  // "Обзор" of a bad text goes back to the preset
+    folder.EdName = main.Presets.shortcut;
+    folder.NoShortcut = main.Presets.no_shortcut;
     folder.Required = main.MeasureMode ? kMeasuringRequirement : main.RequiredSpace;
     folder.LReq = RequiredSpaceText(folder.Required);
     accepted = view.ShowInsDir(folder) && !folder.Terminated();
@@ -84,10 +86,12 @@ EWizardEnd RunWizard(TInsMain& main, WizardView& view, InstallActions& actions) 
 
     {
       store::TNstr settings(view.Screen().width, view.Screen().height);
+      if (main.Presets.settings) settings.TakeChoices(*main.Presets.settings);
       view.ShowSettings(settings);
       store::ApplySettings(main.InstallDir, main.InstallVariant, settings, store::LocalNowDays());
     }
-    if (const std::optional<std::string> link = actions.PlaceDesktopShortcut(main.InstallDir, main.ShortcutName)) {
+    if (const std::optional<std::string> link =
+            main.Presets.no_shortcut ? std::nullopt : actions.PlaceDesktopShortcut(main.InstallDir, main.ShortcutName)) {
       journal.Add(std::make_unique<package::ShortcutItem>(*link, main.InstallDir));
       main.Record.shortcut = *link;
     }

@@ -25,7 +25,8 @@ class WizardView {
   virtual ~WizardView() = default;
   virtual void HideStartPanel() = 0;     // PanComp
   virtual void HideProgressPanel() = 0;  // PanUpdt
-  // The variant window TInsVar: nullopt when it was not accepted, else 0 (two components) or 1.
+  // The variant window TInsVar, opening with the preset variant (TInsMain::Presets) checked: nullopt
+  // when it was not accepted, else 0 (two components) or 1.
   virtual std::optional<int32_t> ShowVariant() = 0;
   // The install-directory window: true when it closed with "OK". A window whose model is
   // Terminated() ends at once with "Cancel".
@@ -71,7 +72,8 @@ enum class EWizardEnd : uint8_t {
   ewe_InstallFailed = 4,    // an error after the folder step, shown; what was written is removed
 };
 
-// Runs the wizard's steps in order and closes the main window on every way out except an
+// Runs the wizard's steps in order, its windows opening with main.Presets (no desktop shortcut with
+// no_shortcut), and closes the main window on every way out except an
 // exception before the installation folder is chosen, which leaves at once (see Button1Click).
 // From the folder step on, every change is a work item: an installation that fails (bad volumes,
 // an exception, which is shown first) is undone, and what could not be removed is named in

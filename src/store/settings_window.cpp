@@ -58,6 +58,13 @@ const std::array<SettingsChoice, 13> kSettingsChoices = {{
     {"CbHintForPos", &TNstr::CbHintForPos},
 }};
 
+void TNstr::TakeChoices(const TNstr& answers) {
+  for (const SettingsChoice& choice : kSettingsChoices) this->*choice.field = answers.*choice.field;
+  AutoDtTm = answers.AutoDtTm;
+  PickScale(answers.Scale);
+  CbAutoClick();
+}
+
 void TNstr::PickScale(int index) {
   if (index >= 0 && index < static_cast<int>(kScaleItems.size())) Scale = index;
 }

@@ -62,6 +62,9 @@ class TNstr {
   static bool ScaleTakesKey() { return false; }
   // Picks item `index` of Scale; other indexes are ignored.
   void PickScale(int index);
+  // Takes the choices of `answers` (radio buttons, check boxes, time, scale), keeping what this
+  // window's screen decides; the time picker follows CbAuto.
+  void TakeChoices(const TNstr& answers);
 
  private:
   bool zgs_visible_ = true;

@@ -162,6 +162,43 @@ TEST_F(WizardTest, WholeRunInOrder) {
   EXPECT_TRUE(scope.sink.requests.empty());
 }
 
+// Switches of a run with windows preset the folder step and the settings window; /NOSHORTCUT asks
+// for no name and places no shortcut.
+TEST_F(WizardTest, PresetsOpenTheWindows) {
+  store::TNstr answers(1024, 768);
+  answers.RILang = true;
+  answers.CbAuto = false;
+  answers.Scale = 4;
+  main.Presets.dir = drive.Path("Программы\\tlx");
+  main.Presets.shortcut = "a/b";  // no name is asked for, so none is refused
+  main.Presets.no_shortcut = true;
+  main.Presets.settings = answers;
+  std::string folder_shown, name_shown;
+  bool name_asked = true;
+  view.folder = [&](TInsDir& w) {
+    folder_shown = w.EdFile;
+    name_shown = w.EdName;
+    name_asked = !w.NoShortcut;
+    return w.KNextClick() == EInsDirClick::eidc_CloseOk;
+  };
+  store::TNstr shown(1, 1);
+  view.settings = [&](store::TNstr& w) { shown = w; };
+  EXPECT_EQ(Run(), EWizardEnd::ewe_Done);
+  EXPECT_EQ(folder_shown, drive.Path("Программы\\tlx"));
+  EXPECT_EQ(name_shown, "a/b");
+  EXPECT_FALSE(name_asked);
+  EXPECT_TRUE(shown.RILang);
+  EXPECT_FALSE(shown.CbAuto);
+  EXPECT_FALSE(shown.AutoVisible());  // the time picker follows the preset
+  EXPECT_EQ(shown.Scale, 4);
+  EXPECT_TRUE(shown.ZGSVisible());    // the screen's, not the answers'
+  const std::string dir = drive.Path("Программы\\tlx");
+  EXPECT_EQ(view.steps, (Steps{"hide start", "variant", "folder", "clear " + dir, "install 1", "hide progress",
+                               "settings", "register", "finish", "close"}));
+  EXPECT_TRUE(main.Record.shortcut.empty());
+  EXPECT_TRUE(scope.sink.requests.empty());
+}
+
 TEST_F(WizardTest, MeasuringRunAsksFor668MbAndWritesThePeakBack) {
   test::WriteNativeFile(drive.NativePath("dist/I.cfg"), "");
   EXPECT_EQ(Run(), EWizardEnd::ewe_Done);

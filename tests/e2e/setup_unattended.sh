@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # setup.exe /VERYSILENT under Wine: the sample distribution installed into C:\tlx5_320 with no window,
 # exit code 0, the tree against the payload, Cfg.tlx with the settings window's defaults, the desktop
-# shortcut and the log; then the exit codes of a run into an existing folder (2, nothing written)
+# shortcut and the log; the same started from another folder; then the exit codes of a run into an existing folder (2, nothing written)
 # and of a run from a distribution with a damaged volume (4).
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
@@ -29,6 +29,15 @@ setup_silent install "$SETUP_DIST" /VERYSILENT '/DIR=c:\tlx5_320' '/LOG=C:\setup
 python3 "$check" "$SETUP_PAYLOAD" "$drive_c/tlx5_320" --desktop "$(setup_desktop)" --log "$drive_c/setup.log" \
   --setup "$SETUP_DIST/Setup" || e2e_fail "the installation differs"
 cp "$drive_c/setup.log" "$E2E_ARTIFACTS/setup.log"
+
+# Started from another folder: the distribution is the program's own folder.
+mkdir -p "$E2E_DIR/elsewhere"
+cd "$E2E_DIR/elsewhere" || e2e_fail "no folder to start in"
+e2e_start elsewhere 'C:\dist\setup.exe' /VERYSILENT /NOSHORTCUT '/DIR=c:\from_elsewhere' '/LOG=C:\elsewhere.log'
+e2e_wait_exit "$elsewhere_pid" 240
+[ "$e2e_status" = 0 ] || e2e_fail "setup.exe started elsewhere ended with $e2e_status: $(cat "$drive_c/elsewhere.log" 2>/dev/null)"
+[ -f "$drive_c/from_elsewhere/Cfg/Cfg.tlx" ] || e2e_fail "setup.exe started elsewhere installed nothing"
+[ -z "$(ls -A "$E2E_DIR/elsewhere")" ] || e2e_fail "the start folder got files: $(ls "$E2E_DIR/elsewhere")"
 
 # Into the existing folder: refused before anything is written.
 before=$(cd "$drive_c/tlx5_320" && find . -type f -printf '%p %s %T@\n' | sort | md5sum)

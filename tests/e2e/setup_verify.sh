@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# setup.exe /VERIFY /VERYSILENT under Wine: the sample distribution holds (exit 0); a volume whose
+# setup.exe /VERIFY /VERYSILENT under Wine: the sample distribution holds (exit 0), also when the
+# program is started from another folder; a volume whose
 # damage keeps its additive checksum (caught by SHA256SUMS), a missing volume and a broken manifest
 # (written by an independent Python writer) each end with 3 and the problem's line in the log; no
 # installation folder appears. Then a distribution built with a setup.exe signed by a throw-away
@@ -33,6 +34,14 @@ verify sample "$SETUP_DIST"
 [ "$e2e_status" = 0 ] || e2e_fail "/VERIFY of the sample ended with $e2e_status ($(cat "$drive_c/sample.log" 2>/dev/null))"
 grep -q "step: Дистрибутив проверен: .*ошибок нет (контрольные суммы и SHA-256 совпадают)" "$drive_c/sample.log" ||
   e2e_fail "the sample's log has no summary: $(cat "$drive_c/sample.log")"
+
+# Started from another folder, it checks its own folder's distribution.
+mkdir -p "$E2E_DIR/elsewhere"
+cd "$E2E_DIR/elsewhere" || e2e_fail "no folder to start in"
+e2e_start elsewhere 'C:\dist\setup.exe' /VERIFY /VERYSILENT '/LOG=C:\elsewhere.log'
+e2e_wait_exit "$elsewhere_pid" 240
+[ "$e2e_status" = 0 ] || e2e_fail "/VERIFY started elsewhere ended with $e2e_status: $(cat "$drive_c/elsewhere.log" 2>/dev/null)"
+grep -q "ошибок нет" "$drive_c/elsewhere.log" || e2e_fail "/VERIFY started elsewhere: $(cat "$drive_c/elsewhere.log")"
 
 # Two bytes 56 apart swapped in volume 2: the additive checksum stays, SHA-256 sees it.
 cp -a "$SETUP_DIST" "$drive_c/dist-swap"

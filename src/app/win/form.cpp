@@ -39,10 +39,11 @@ HFONT SharedFont(std::wstring_view face, int height, bool bold) {
 
 HFONT FormFont() { return SharedFont(L"MS Sans Serif", -11); }
 
-Panel::Panel(HWND parent, RECT bounds, UINT edges, COLORREF colour)
+Panel::Panel(HWND parent, RECT bounds, UINT edges, COLORREF colour, bool visible)
     : edges_(edges), colour_(colour), brush_(::CreateSolidBrush(colour)) {
   win::RegisterWindowClass(kPanelClass);
-  Create(kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, bounds, parent);
+  Create(kPanelClass, L"", WS_CHILD | (visible ? WS_VISIBLE : 0) | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, bounds,
+         parent);
 }
 
 void Panel::SetVisible(bool visible) {

@@ -22,8 +22,8 @@ HFONT SharedFont(std::wstring_view face, int height, bool bold = false);
 // controls on to its parent. Hiding it hides its controls.
 class Panel : public win::Window {
  public:
-  // `edges`: the DrawEdge bits (BDR_*) of its frame; 0 for none.
-  Panel(HWND parent, RECT bounds, UINT edges, COLORREF colour);
+  // `edges`: the DrawEdge bits (BDR_*) of its frame; 0 for none. `visible` false creates it hidden.
+  Panel(HWND parent, RECT bounds, UINT edges, COLORREF colour, bool visible = true);
   void SetVisible(bool visible);
 
  protected:

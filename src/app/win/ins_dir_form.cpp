@@ -24,6 +24,8 @@ TInsDir::TInsDir(HWND owner, app::TInsDir& model) : Form(L"TInsDir", kWidth, kHe
   AddLine(win::Bounds(10, 188, kWidth - 20, 2));
   AddButton("Дальше", kIdKNext, win::Bounds(16, 204, 120, 28));
   AddButton("Отказ от инсталляциии", kIdKExit, win::Bounds(kWidth - 16 - 170, 204, 170, 28));
+  // /NOSHORTCUT: no shortcut is placed, so its name is not asked for.
+  ::EnableWindow(ed_name_, model_.NoShortcut ? FALSE : TRUE);
   ShowModel();
 }
 

@@ -39,9 +39,10 @@ HWND ProgressBar(HWND parent, int id, RECT bounds, DWORD style) {
 
 }  // namespace
 
-TInsMain::TInsMain(HWND owner)
+TInsMain::TInsMain(HWND owner, app::WizardSession& session)
     : Form(L"TInsMain", platform::ScreenSize().width, platform::ScreenSize().height, owner, RGB(0, 0, 0),
-           WS_CLIPCHILDREN) {
+           WS_CLIPCHILDREN),
+      session_(session) {
   DrawRaisedFrame(false);
   const platform::Size screen = platform::ScreenSize();
   pan_comp_ = std::make_unique<Panel>(hwnd(),
@@ -52,8 +53,9 @@ TInsMain::TInsMain(HWND owner)
   button2_ = AddButton("Отказ от инсталляциии", kIdButton2,
                        win::Bounds(app::kPanCompWidth - 16 - 170, 28, 170, 27), pan_comp_->hwnd());
 
+  // Hidden from the start: the installation step shows it.
   pan_updt_ = std::make_unique<Panel>(hwnd(), win::Bounds(0, 0, kPanUpdtWidth, kPanUpdtHeight), kPanelEdges,
-                                      ::GetSysColor(COLOR_BTNFACE));
+                                      ::GetSysColor(COLOR_BTNFACE), false);
   AddLabel("Формирование папок ПК", win::Bounds(12, 12, 280, 16), pan_updt_->hwnd());
   pbd_ = ProgressBar(pan_updt_->hwnd(), kIdPBD, win::Bounds(12, 52, 280, 20), PBS_SMOOTH);
   ::SendMessageW(pbd_, PBM_SETRANGE32, 0, 15);
@@ -71,7 +73,7 @@ void TInsMain::Run() { ShowModal(); }
 void TInsMain::FormShow() {
   bool shown = false;
   try {
-    shown = model_.FormShow(platform::ScreenSize());
+    shown = model_.FormShow(platform::ScreenSize(), session_.Distribution());
   } catch (...) {
     messages::ShowUncaught(std::current_exception());
   }
@@ -148,8 +150,7 @@ void TInsMain::OnCommand(int id, int code, HWND) {
 
 void TInsMain::Button1Click() {
   busy_ = true;
-  app::PackageInstallActions actions(*this);
-  app::Button1Click(model_, *this, actions);
+  session_.Button1Click(model_, *this, *this);
   busy_ = false;
 }
 
@@ -160,7 +161,7 @@ void TInsMain::HideStartPanel() {
 
 void TInsMain::HideProgressPanel() { pan_updt_->SetVisible(false); }
 
-std::optional<int32_t> TInsMain::ShowVariant() { return TInsVar(hwnd()).Run(); }
+std::optional<int32_t> TInsMain::ShowVariant() { return TInsVar(hwnd(), model_.Presets.variant).Run(); }
 
 bool TInsMain::ShowInsDir(app::TInsDir& window) {
   // Without a fixed disk the window's modal loop ends at once with "Cancel".

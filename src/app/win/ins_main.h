@@ -10,14 +10,15 @@
 #include "app/main_window.h"
 #include "app/win/form.h"
 #include "app/wizard.h"
+#include "app/wizard_session.h"
 #include "package/install_package.h"
 
 namespace tlx::appwin {
 
 class TInsMain : public Form, public app::WizardView, public package::InstallView {
  public:
-  // The window, owned by the agreement window `owner`.
-  explicit TInsMain(HWND owner);
+  // The window, owned by the agreement window `owner`, for the run `session` (which outlives it).
+  TInsMain(HWND owner, app::WizardSession& session);
   // Shows the window modally: its first showing, then the start panel until the wizard or
   // "Отказ от инсталляциии" closes it.
   void Run();
@@ -51,6 +52,7 @@ class TInsMain : public Form, public app::WizardView, public package::InstallVie
   void Paint(HDC dc);
   void Button1Click();
 
+  app::WizardSession& session_;
   app::TInsMain model_;
   bool busy_ = false;  // the wizard runs: the window stays open whatever is asked
   std::unique_ptr<Panel> pan_comp_;

@@ -11,14 +11,14 @@ enum : int { kIdDefSet2 = 100, kIdDefSet3, kIdNext, kIdCancel };
 
 }  // namespace
 
-TInsVar::TInsVar(HWND owner) : Form(L"TInsVar", kWidth, kHeight, owner) {
+TInsVar::TInsVar(HWND owner, int32_t variant) : Form(L"TInsVar", kWidth, kHeight, owner) {
   win::CreateChild(hwnd(), L"BUTTON", L"Вид установки", WS_VISIBLE | BS_GROUPBOX, 0,
                    win::Bounds(10, 8, kWidth - 20, kHeight - kPanelHeight - 16), FormFont());
   def_set2_ = win::CreateChild(hwnd(), L"BUTTON", L"ТЛК + ДЦ", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON,
                                kIdDefSet2, win::Bounds(28, 36, 120, 20), FormFont());
   def_set3_ = win::CreateChild(hwnd(), L"BUTTON", L"ТЛК + ДЦ + ПД", WS_VISIBLE | BS_AUTORADIOBUTTON, kIdDefSet3,
                                win::Bounds(kWidth / 2 + 10, 36, 130, 20), FormFont());
-  SetChecked(def_set3_, true);
+  SetChecked(variant == 0 ? def_set2_ : def_set3_, true);
   panel_ = std::make_unique<Panel>(hwnd(), win::Bounds(0, kHeight - kPanelHeight, kWidth, kPanelHeight),
                                    BDR_RAISEDOUTER | BDR_RAISEDINNER, ::GetSysColor(COLOR_BTNFACE));
   next_ = AddButton("Дальше", kIdNext, win::Bounds(12, 9, 110, 26), panel_->hwnd());

@@ -10,7 +10,8 @@ namespace tlx::appwin {
 
 class TInsVar : public Form {
  public:
-  explicit TInsVar(HWND owner);
+  // The window with `variant` (0: DefSet2, else DefSet3) checked.
+  TInsVar(HWND owner, int32_t variant);
   // Shows the window modally: 0 (DefSet2) or 1 (DefSet3) after "Дальше", nullopt otherwise.
   std::optional<int32_t> Run();
 

@@ -35,7 +35,8 @@ std::string LicenceText() {
   return text;
 }
 
-TLcDg::TLcDg() : Form(L"TlxSetup5_320", kWidth, kHeight, nullptr, kColour) {
+TLcDg::TLcDg(app::WizardSession& session)
+    : Form(L"TlxSetup5_320", kWidth, kHeight, nullptr, kColour), session_(session) {
   DrawRaisedFrame(false);
   memo1_ = win::CreateChild(hwnd(), L"EDIT", win::Wide(LicenceText()),
                             WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, kIdMemo1,
@@ -84,10 +85,11 @@ void TLcDg::OnCommand(int id, int code, HWND) {
 
 void TLcDg::KYesClick() {
   bool main_ran = false;
+  session_.Line("step", "licence agreement accepted");
   try {
     app::AgreementAccepted([this, &main_ran] {
       main_ran = true;
-      TInsMain main(hwnd());
+      TInsMain main(hwnd(), session_);
       main.Run();
     });
   } catch (...) {
@@ -97,6 +99,9 @@ void TLcDg::KYesClick() {
   if (main_ran) ::PostMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 
-void TLcDg::KNoClick() { ::PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
+void TLcDg::KNoClick() {
+  session_.Line("step", "licence agreement declined: nothing installed");
+  ::PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
 
 }  // namespace tlx::appwin

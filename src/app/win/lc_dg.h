@@ -6,13 +6,15 @@
 #include <string>
 
 #include "app/win/form.h"
+#include "app/wizard_session.h"
 
 namespace tlx::appwin {
 
 class TLcDg : public Form {
  public:
-  // Creates the window (hidden); Show puts it on the screen with the focus on KNo.
-  TLcDg();
+  // Creates the window (hidden) for the run `session` (which must outlive it); Show puts it on the
+  // screen with the focus on KNo.
+  explicit TLcDg(app::WizardSession& session);
   void Show();
 
  protected:
@@ -23,6 +25,7 @@ class TLcDg : public Form {
   void KYesClick();
   void KNoClick();
 
+  app::WizardSession& session_;
   std::unique_ptr<Panel> panel_;
   HWND memo1_ = nullptr;
   HWND kyes_ = nullptr;

@@ -1,5 +1,6 @@
-// The setup program's entry point: one copy at a time, then either the unattended installer (when
-// switches are given) or the licence agreement as the application's main window.
+// The setup program's entry point: one copy at a time, then either the unattended installer (/SILENT,
+// /VERYSILENT; /VERIFY, /UNINSTALL and /HELP too) or the licence agreement as the application's main
+// window, with the wizard preset by the other switches. The distribution is the program's own folder.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -10,6 +11,7 @@
 #include "app/medium_verify.h"
 #include "app/setup_switches.h"
 #include "app/unattended.h"
+#include "app/wizard_session.h"
 #include "app/win/flist_err.h"
 #include "app/win/lc_dg.h"
 #include "app/win/view_prt.h"
@@ -18,6 +20,7 @@
 #include "messages/win/message_dialog.h"
 #include "messages/win/win_sink.h"
 #include "platform/console.h"
+#include "platform/fs.h"
 #include "platform/process.h"
 #include "platform/win/system_library.h"
 
@@ -62,12 +65,23 @@ int RunUnattended(const std::vector<std::string>& args) {
   const auto show = [quiet](const std::string& text) {
     if (!quiet) tlx::win::PlainMessageBox(nullptr, text);
   };
-  return tlx::app::RunCommandLine(args, false, &sink, show, show, ShowVerified);
+  return tlx::app::RunCommandLine(args, false, &sink, show, show, ShowVerified, tlx::platform::ProgramFolder());
 }
 
-// The licence agreement as the main window and the message loop until it closes.
-void RunApplication() {
-  tlx::appwin::TLcDg agreement;
+// The licence agreement as the main window and the message loop until it closes; the switches
+// preset the windows and log the run. 1 when the log or the answer file cannot be opened.
+int RunApplication(tlx::app::SetupSwitches switches) {
+  for (std::optional<std::string>* path : {&switches.log, &switches.load_inf, &switches.save_inf}) {
+    if (*path) **path = tlx::app::FromStartFolder(**path);
+  }
+  std::optional<tlx::app::WizardSession> session;
+  try {
+    session.emplace(switches, tlx::platform::ProgramFolder());
+  } catch (...) {
+    tlx::messages::ShowUncaught(std::current_exception());
+    return 1;
+  }
+  tlx::appwin::TLcDg agreement(*session);
   agreement.Show();
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -75,6 +89,7 @@ void RunApplication() {
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
+  return 0;
 }
 
 }  // namespace
@@ -98,8 +113,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   tlx::win::SetProtocolViewer(tlx::appwin::TViewPrt::Open);
   const std::vector<std::string> args = Arguments();
   try {
-    if (!args.empty()) return RunUnattended(args);
-    RunApplication();
+    // Only /SILENT and /VERYSILENT leave the windows out (and /VERIFY, /UNINSTALL, /HELP and a bad
+    // switch have their own ways); any other switch presets the wizard.
+    std::string error;
+    const std::optional<tlx::app::SetupSwitches> switches = tlx::app::ParseSwitches(args, false, &error);
+    if (!switches || !tlx::app::RunsTheWizard(*switches)) return RunUnattended(args);
+    return RunApplication(*switches);
   } catch (...) {
     tlx::messages::ShowUncaught(std::current_exception());
   }
