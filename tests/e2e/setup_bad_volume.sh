@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # setup.exe's windows on the way to a failed installation: a folder text that cannot be one gets
-# error 602 and the step stays; a damaged volume is listed in the error list, and after it the
-# program ends without settings or shortcut, having removed the folder it made.
+# error 602 and the step stays; a damaged volume is listed in the error list with its first line
+# selected, and after it the program ends without settings or shortcut, having removed the folder
+# it made.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
 source "$(dirname "$0")/setup_lib.sh"
@@ -29,6 +30,9 @@ e2e_driver settext --title TInsDir --class Edit 'c:\tlx5_320' || e2e_fail "canno
 e2e_driver click --title TInsDir --text "Дальше" || e2e_fail "cannot click Дальше in TInsDir"
 setup_shot TFListErr 06-error-list
 e2e_driver texts --title TFListErr | grep -q "^ListBoxItem	.*TlxStp5_320.002" || e2e_fail "the list does not name the volume"
+first=$(e2e_driver texts --title TFListErr | grep -m1 "^ListBoxItem	" | cut -f3)
+[ "$(e2e_driver selected --title TFListErr --class ListBox)" = "$(printf '0\t%s' "$first")" ] ||
+  e2e_fail "the first line of the error list is not selected: $(e2e_driver selected --title TFListErr --class ListBox)"
 e2e_driver click --title TFListErr --text "Выход" || e2e_fail "cannot leave the error list"
 e2e_wait_exit "$setup_pid" 30
 [ "$e2e_status" = 0 ] || e2e_fail "setup.exe ended with $e2e_status"
