@@ -3,6 +3,7 @@
 // (which a round trip would never see) fails here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -58,12 +59,15 @@ class FormatBytesTest : public ::testing::Test {
   std::string name = drive.Path("f.dat");
 };
 
-// The keys of the install buffers of volume groups 0, 1 and 2 (P = 3, 4, 5).
+// The keys of the install buffers of volume groups 0, 1 and 2 (P = 24, 25, 26), and of two small
+// parameters.
 TEST(ScrambleKeys, AreThoseOfTheFormat) {
   struct Case {
     uint32_t p;
     uint16_t header, directory;
-  } cases[] = {{3, 0xC4A6, 0xED78}, {4, 0x5B88, 0x3CA0}, {5, 0xF26A, 0x8BC8}};
+  } cases[] = {{24, 0x2530, 0x6BC0}, {25, 0xBC12, 0xBAE8}, {26, 0x52F4, 0x0A10},
+               {3, 0xC4A6, 0xED78}, {4, 0x5B88, 0x3CA0}};
+  for (uint32_t group = 0; group < 3; ++group) EXPECT_EQ(cases[group].p, group + ScrambleOffset);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.p);
     EXPECT_EQ(HeaderKey(c.p), c.header);
@@ -72,6 +76,11 @@ TEST(ScrambleKeys, AreThoseOfTheFormat) {
   EXPECT_EQ(RecordKey(0x20, 4), 0x0002);
   EXPECT_EQ(RecordKey(0x12345678, 3), 0x8ACF);
   EXPECT_EQ(RecordKey(0x12345678, 36), 0x4567);  // P mod 32
+  // The install buffers' keys change every 16, 32 and 64 MiB.
+  EXPECT_EQ(RecordKey(0x00FFFFFF, 24), 0);
+  EXPECT_EQ(RecordKey(0x01000000, 24), 1);
+  EXPECT_EQ(RecordKey(0x03000000, 25), 1);
+  EXPECT_EQ(RecordKey(0x7FFFFFFF, 26), 31);
 }
 
 TEST_F(FormatBytesTest, NewCompoundFile) {
@@ -81,8 +90,23 @@ TEST_F(FormatBytesTest, NewCompoundFile) {
                                 "00 FF FF FF FF 01 00 40 00 FF FF FF FF 01 00 40 00 FF FF FF FF 01 00 40")));
 }
 
-// The worked example: P = 4, three empty logical files; the end marker at 0x20 has key 0x0002.
+// The worked example: P = 25 (group 1), three empty logical files: the header and the directory are
+// scrambled, the end markers (key 0 below 32 MiB) are not; an end marker at 0x03000000 has key 1.
+// Then P = 4, whose record keys scramble small addresses too: the end marker at 0x20 has key 0x0002.
 TEST_F(FormatBytesTest, ScrambledCompoundFile) {
+  {
+    CompoundFileBuilder builder(name, 3, 1 + ScrambleOffset);
+    builder.Finish();
+  }
+  EXPECT_EQ(Bytes(), Spaced(Hex("2A BC 12 BC 11 BC 12 BC"
+                                "C8 BA E8 BA E0 BA E8 BA C0 BA E8 BA E0 BA E8 BA D8 BA E8 BA E0 BA E8 BA"
+                                "00 FF FF FF FF 01 00 40 00 FF FF FF FF 01 00 40 00 FF FF FF FF 01 00 40")));
+  uint8_t far_marker[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x40};
+  const uint16_t far_key = RecordKey(0x03000000, 1 + ScrambleOffset);
+  XorScramble(far_marker, 7, far_key);
+  XorScramble(far_marker + 7, 1, far_key);
+  const uint8_t far_expected[8] = {0x01, 0xFF, 0xFE, 0xFF, 0xFE, 0x01, 0x01, 0x41};
+  EXPECT_TRUE(std::equal(far_marker, far_marker + 8, far_expected));
   {
     CompoundFileBuilder builder(name, 3, 4);
     builder.Finish();

@@ -55,31 +55,38 @@ TEST_F(ScrambleTest, XorIsItsOwnInverseAndAlternatesKeyBytes) {
   EXPECT_EQ(keys.count(0), 0u);
 }
 
+// The install buffers' parameter (record keys 0 in a small file: only the header and the directory
+// change) and a small one whose record keys hide the records too.
 TEST_F(ScrambleTest, ScrambledFileReadsLikeThePlainOne) {
-  const uint32_t p = 1 + ScrambleOffset;
   Build(drive.Path("plain"), 0);
-  Build(drive.Path("scrambled"), p);
   const std::string plain = test::ReadNativeFile(drive.NativePath("plain"));
-  const std::string scrambled = test::ReadNativeFile(drive.NativePath("scrambled"));
-  ASSERT_EQ(plain.size(), scrambled.size());
-  EXPECT_NE(plain.substr(0, 8), scrambled.substr(0, 8));
-  // The deleted record's data is stored as it is.
-  EXPECT_NE(scrambled.find("deleted between live records"), std::string::npos);
-  EXPECT_EQ(scrambled.find("cfg.tlx"), std::string::npos);
-
-  WFile reader(drive.Path("scrambled"), ScrambleKey{p});
   WFile plain_reader(drive.Path("plain"), true);
-  EXPECT_EQ(reader.LogicalCount(), 3u);
-  for (uint32_t n = 0; n < 3; ++n) {
-    EXPECT_EQ(Records(reader, n), Records(plain_reader, n)) << n;
-    EXPECT_EQ(reader.LogicalLength(n), plain_reader.LogicalLength(n));
+  for (const uint32_t p : {1 + ScrambleOffset, 4u}) {
+    SCOPED_TRACE(p);
+    Build(drive.Path("scrambled"), p);
+    const std::string scrambled = test::ReadNativeFile(drive.NativePath("scrambled"));
+    ASSERT_EQ(plain.size(), scrambled.size());
+    const size_t directory_end = 8 + 3 * 8;
+    EXPECT_NE(plain.substr(0, 8), scrambled.substr(0, 8));
+    EXPECT_NE(plain.substr(8, 24), scrambled.substr(8, 24));
+    EXPECT_EQ(plain.substr(directory_end) == scrambled.substr(directory_end), RecordKey(uint32_t(plain.size()), p) == 0);
+    // The deleted record's data is stored as it is.
+    EXPECT_NE(scrambled.find("deleted between live records"), std::string::npos);
+    EXPECT_EQ(scrambled.find("cfg.tlx") == std::string::npos, p == 4);
+
+    WFile reader(drive.Path("scrambled"), ScrambleKey{p});
+    EXPECT_EQ(reader.LogicalCount(), 3u);
+    for (uint32_t n = 0; n < 3; ++n) {
+      EXPECT_EQ(Records(reader, n), Records(plain_reader, n)) << n;
+      EXPECT_EQ(reader.LogicalLength(n), plain_reader.LogicalLength(n));
+    }
+    EXPECT_EQ(Records(reader, 1),
+              (std::vector<std::string>{"head", std::string(5001, 'd'), "abc"}));
+    EXPECT_EQ(reader.LogicalLength(2), EmptyLogicalSize);
+    // Changes would store plain bytes among scrambled ones: refused.
+    EXPECT_THROW(reader.BeginLogical(2), messages::ZError);
+    EXPECT_THROW(reader.ClearLogical(1), messages::ZError);
   }
-  EXPECT_EQ(Records(reader, 1),
-            (std::vector<std::string>{"head", std::string(5001, 'd'), "abc"}));
-  EXPECT_EQ(reader.LogicalLength(2), EmptyLogicalSize);
-  // Changes would store plain bytes among scrambled ones: refused.
-  EXPECT_THROW(reader.BeginLogical(2), messages::ZError);
-  EXPECT_THROW(reader.ClearLogical(1), messages::ZError);
 }
 
 TEST_F(ScrambleTest, WrongKeyIsRefused) {
