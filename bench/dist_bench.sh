@@ -4,7 +4,7 @@
 # decoding the same volumes (time and peak memory). Not part of the test command; see README.
 #
 #   bash bench/dist_bench.sh [--size MB] [--rounds N] [--volume-size SIZE] [--work DIR]
-#                            [--build DIR] [--profile] [--keep]
+#                            [--build DIR] [--memory-sizes "SIZE ..."] [--profile] [--keep]
 #
 #   --size MB           payload size (default 412); 60 for a quick run
 #   --rounds N          interleaved rounds of the three timed commands (default 3)
@@ -12,6 +12,8 @@
 #   --work DIR          scratch folder (default ${TMPDIR:-/tmp}/tlx-dist-bench); the payload is kept
 #                       there between runs and made again only for another size
 #   --build DIR         the native build folder (default build/native)
+#   --memory-sizes LIST also builds the payload once per volume size in LIST (e.g. "1M 64M 256M") and
+#                       prints each build's peak memory beside the main build's
 #   --profile           also records one tlxsetup run with perf and prints where its time goes
 #   --keep              keep the distribution and the 7-Zip archive
 #
@@ -29,6 +31,7 @@ work=${TMPDIR:-/tmp}/tlx-dist-bench
 build=$root/build/native
 profile=0
 keep=0
+memory_sizes=
 while [ $# -gt 0 ]; do
   case $1 in
     --size) size=$2; shift 2 ;;
@@ -38,7 +41,8 @@ while [ $# -gt 0 ]; do
     --build) build=$(cd "$2" && pwd); shift 2 ;;
     --profile) profile=1; shift ;;
     --keep) keep=1; shift ;;
-    -h|--help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --memory-sizes) memory_sizes=$2; shift 2 ;;
+    -h|--help) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "dist_bench: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -87,6 +91,13 @@ timed "$work/build.times" "$tlxpack" build "$payload" -o "$dist" ${volume_size:+
 dist_bytes=$(cat "$dist"/Setup/TlxStp5_320.* | wc -c)
 volumes=$(ls "$dist"/Setup/TlxStp5_320.* | wc -l)
 
+# Peak memory of further builds at other volume sizes (the distribution itself is thrown away).
+for vs in $memory_sizes; do
+  rm -rf "$work/dist-memory"
+  timed "$work/build-$vs.times" "$tlxpack" build "$payload" -o "$work/dist-memory" --volume-size "$vs"
+  rm -rf "$work/dist-memory"
+done
+
 archive=$work/payload.7z
 rm -f "$archive"
 (cd "$payload" && timed "$work/7za.times" 7zz a -m0=lzma -md=8m -mf=off -mmt=1 "$archive" .)
@@ -127,6 +138,9 @@ echo "payload            $(mb "$payload_bytes") MB in $payload_files files ($(aw
 echo "distribution       $(mb "$dist_bytes") MB in $volumes volumes${volume_size:+ of $volume_size}"
 echo "7-Zip archive      $(mb "$archive_bytes") MB (7zz a -m0=lzma -md=8m -mf=off -mmt=1)"
 echo "size ratio         $(awk -v a="$dist_bytes" -v b="$archive_bytes" 'BEGIN { printf "%.3f", a / b }') (distribution / 7-Zip archive)"
+kib_to_mib() { awk '{ printf "%.0f", $2 / 1024 }' "$1"; }
+echo "builder memory     $(kib_to_mib "$work/build.times") MiB peak (tlxpack build, volumes of ${volume_size:-4M}, $(nproc) jobs)$(
+  for vs in $memory_sizes; do printf '; %s MiB at %s' "$(kib_to_mib "$work/build-$vs.times")" "$vs"; done)"
 echo
 printf '%-28s %11s %12s\n' "" "median" "peak memory"
 row "tlxpack build (once)" "$work/build.times"

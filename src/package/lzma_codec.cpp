@@ -174,15 +174,105 @@ CodecStatus LzmaStreamDecoder::Decode(std::span<const uint8_t> src, bool src_end
   return CodecStatus::kDataError;
 }
 
+namespace {
+
+void VolumeEncoderSettings(CLzmaEncProps* settings, bool end_marker) {
+  LzmaEncProps_Init(settings);
+  settings->level = kVolumeLevel;
+  settings->dictSize = kVolumeDictionary;
+  settings->numThreads = 1;
+  settings->writeEndMark = end_marker ? 1 : 0;
+  LzmaEncProps_Normalize(settings);
+}
+
+// Owner of an SDK encoder.
+class Encoder {
+ public:
+  Encoder() : handle_(LzmaEnc_Create(&g_alloc)) {}
+  ~Encoder() {
+    if (handle_ != nullptr) LzmaEnc_Destroy(handle_, &g_alloc, &g_alloc);
+  }
+  Encoder(const Encoder&) = delete;
+  Encoder& operator=(const Encoder&) = delete;
+  CLzmaEncHandle get() const { return handle_; }
+
+ private:
+  CLzmaEncHandle handle_;
+};
+
+// The SDK's stream interfaces, forwarding to ours and remembering which side failed.
+struct InputAdapter {
+  ISeqInStream vtable;
+  EncoderInput* target;
+  bool failed;
+};
+
+SRes ReadInput(void* self, void* data, size_t* size) {
+  auto* input = static_cast<InputAdapter*>(self);
+  if (*size == 0) return SZ_OK;
+  size_t done = 0;
+  if (!input->target->Read(static_cast<uint8_t*>(data), *size, &done) || done > *size) {
+    input->failed = true;
+    *size = 0;
+    return SZ_ERROR_READ;
+  }
+  *size = done;
+  return SZ_OK;
+}
+
+struct OutputAdapter {
+  ISeqOutStream vtable;
+  EncoderOutput* target;
+  bool failed;
+};
+
+size_t WriteOutput(void* self, const void* data, size_t size) {
+  auto* output = static_cast<OutputAdapter*>(self);
+  if (output->failed) return 0;
+  if (!output->target->Write({static_cast<const uint8_t*>(data), size})) {
+    output->failed = true;
+    return 0;
+  }
+  return size;
+}
+
+}  // namespace
+
+void VolumeLzmaProps(std::span<uint8_t, kLzmaPropsSize> props) {
+  CLzmaEncProps settings;
+  VolumeEncoderSettings(&settings, false);
+  // The properties are the lc/lp/pb byte and the dictionary size, as LzmaEnc_WriteProperties writes
+  // them for these settings (it rounds the dictionary up to 2^n or 3 x 2^n; 8 MiB stays).
+  Encoder encoder;
+  SizeT size = kLzmaPropsSize;
+  if (encoder.get() == nullptr || LzmaEnc_SetProps(encoder.get(), &settings) != SZ_OK ||
+      LzmaEnc_WriteProperties(encoder.get(), props.data(), &size) != SZ_OK) {
+    std::fill(props.begin(), props.end(), uint8_t{0});
+  }
+}
+
+CodecStatus LzmaEncodeStream(EncoderInput& input, EncoderOutput& output, bool end_marker, CodecProgress* progress) {
+  CLzmaEncProps settings;
+  VolumeEncoderSettings(&settings, end_marker);
+  Encoder encoder;
+  if (encoder.get() == nullptr) return CodecStatus::kOutOfMemory;
+  SRes res = LzmaEnc_SetProps(encoder.get(), &settings);
+  if (res != SZ_OK) return FromSdk(res);
+  InputAdapter in{{ReadInput}, &input, false};
+  OutputAdapter out{{WriteOutput}, &output, false};
+  EncoderProgress forward{{ForwardProgress}, progress};
+  res = LzmaEnc_Encode(encoder.get(), &out.vtable, &in.vtable, progress != nullptr ? &forward.vtable : nullptr,
+                       &g_alloc, &g_alloc);
+  if (in.failed) return CodecStatus::kDataError;
+  if (out.failed) return CodecStatus::kOutputShort;
+  return FromSdk(res);
+}
+
 CodecStatus LzmaEncode(std::span<const uint8_t> src, std::span<uint8_t> dest, bool end_marker,
                        std::span<uint8_t, kLzmaPropsSize> props, size_t* written, CodecProgress* progress) {
   *written = 0;
   CLzmaEncProps settings;
-  LzmaEncProps_Init(&settings);
-  settings.level = kVolumeLevel;
-  settings.dictSize = kVolumeDictionary;
-  settings.numThreads = 1;
-  LzmaEncProps_Normalize(&settings);
+  VolumeEncoderSettings(&settings, end_marker);
 
   EncoderProgress forward{{ForwardProgress}, progress};
   SizeT dest_len = dest.size();

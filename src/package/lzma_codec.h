@@ -36,6 +36,31 @@ CodecStatus LzmaDecode(std::span<const uint8_t, kLzmaPropsSize> props, std::span
 CodecStatus LzmaEncode(std::span<const uint8_t> src, std::span<uint8_t> dest, bool end_marker,
                        std::span<uint8_t, kLzmaPropsSize> props, size_t* written, CodecProgress* progress);
 
+// Where a streaming encoder takes the bytes to encode.
+class EncoderInput {
+ public:
+  virtual ~EncoderInput() = default;
+  // Reads up to `size` (> 0) next bytes into `data`; `*done` is 0 at the end. False on a read error.
+  virtual bool Read(uint8_t* data, size_t size, size_t* done) = 0;
+};
+
+// Where a streaming encoder puts the stream, in order.
+class EncoderOutput {
+ public:
+  virtual ~EncoderOutput() = default;
+  // False stops the encoding.
+  virtual bool Write(std::span<const uint8_t> bytes) = 0;
+};
+
+// The properties LzmaEncode and LzmaEncodeStream give their streams (level 9, 8 MiB dictionary).
+void VolumeLzmaProps(std::span<uint8_t, kLzmaPropsSize> props);
+
+// Encodes everything `input` gives as LzmaEncode would encode it whole, byte for byte the same stream,
+// handing it to `output` in pieces: memory is the coder's own (dictionary and match finder, about
+// 100 MiB), whatever the input's size. kDataError when the input failed, kOutputShort when the
+// output refused, kStopped when `progress` (optional) stopped it, kOutOfMemory.
+CodecStatus LzmaEncodeStream(EncoderInput& input, EncoderOutput& output, bool end_marker, CodecProgress* progress);
+
 // The largest dictionary a stream decoder allocates. Volumes are made with 8 MiB; a header asking for
 // more than this (a damaged or hostile one) is refused rather than believed, so that what a decoder
 // holds never follows a number read from a file.

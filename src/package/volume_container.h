@@ -44,4 +44,15 @@ uint64_t PackCapacity(uint64_t input_size);
 CodecStatus EncodeContainer(std::span<const uint8_t> src, std::span<uint8_t> dest, VolumeFilter filter,
                             bool end_marker, size_t* written, CodecProgress* progress);
 
+// Encodes the `size` bytes that `input` gives as a container, handing it to `output` in pieces, byte for
+// byte what EncodeContainer makes of the same bytes (no end marker): the header first, then the stream,
+// the x86 conversion (filter kX86) done as the bytes pass. Memory is the coder's own and a piece of
+// kEncodePiece bytes, whatever `size` is. `*converted` (optional) gets the number of calls and jumps
+// the conversion rewrote, or would have rewritten had the filter been kX86: how much x86 code the
+// bytes hold. kDataError when the input failed or gave other than `size` bytes, kOutputShort when the
+// output refused, kStopped when `progress` stopped it, kOutOfMemory.
+inline constexpr size_t kEncodePiece = size_t{1} << 16;
+CodecStatus EncodeContainerStream(EncoderInput& input, uint64_t size, EncoderOutput& output, VolumeFilter filter,
+                                  uint64_t* converted, CodecProgress* progress);
+
 }  // namespace tlx::package

@@ -36,9 +36,11 @@ void Store32(uint8_t* p, uint32_t v) {
 }
 
 // The scan over data[0, size - 4), data[0] being at `start` in the stream; `recent` and `last` (a
-// stream position) carry over from the scan of the bytes before. Returns where the scan stopped: the
-// first position, at least size - 4, that no candidate covers.
-size_t ConvertRun(uint8_t* data, size_t size, uint64_t start, bool encoding, uint32_t* recent_io, uint64_t* last_io) {
+// stream position) carry over from the scan of the bytes before; `converted` (optional) counts the
+// candidates converted. Returns where the scan stopped: the first position, at least size - 4, that
+// no candidate covers.
+size_t ConvertRun(uint8_t* data, size_t size, uint64_t start, bool encoding, uint32_t* recent_io, uint64_t* last_io,
+                  uint64_t* converted = nullptr) {
   if (size < 5) return 0;
   const size_t end = size - 4;  // a candidate needs its four operand bytes inside the buffer
   uint32_t recent = *recent_io;
@@ -75,6 +77,7 @@ size_t ConvertRun(uint8_t* data, size_t size, uint64_t start, bool encoding, uin
     }
     result = (result & 0x00FFFFFFu) | ((result & 0x01000000u) != 0 ? 0xFF000000u : 0u);
     Store32(op + 1, result);
+    if (converted != nullptr) ++*converted;
     pos += 5;
   }
   *recent_io = recent;
@@ -92,6 +95,12 @@ void X86Convert(uint8_t* data, size_t size, uint32_t start, bool encoding) {
 
 size_t X86StreamDecoder::Convert(uint8_t* data, size_t size) {
   const size_t done = ConvertRun(data, size, position_, false, &recent_, &last_);
+  position_ += done;
+  return done;
+}
+
+size_t X86StreamEncoder::Convert(uint8_t* data, size_t size) {
+  const size_t done = ConvertRun(data, size, position_, true, &recent_, &last_, &converted_);
   position_ += done;
   return done;
 }

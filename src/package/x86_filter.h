@@ -25,4 +25,20 @@ class X86StreamDecoder {
   uint64_t last_ = 0;
 };
 
+// The encoding conversion of one stream that arrives in pieces, as X86StreamDecoder decodes: byte for
+// byte what X86Convert(..., 0, true) gives on the whole stream, with the same contract for the bytes
+// that are not final yet. converted() counts the calls and jumps rewritten so far (a measure of how
+// much x86 code the stream holds).
+class X86StreamEncoder {
+ public:
+  size_t Convert(uint8_t* data, size_t size);
+  uint64_t converted() const { return converted_; }
+
+ private:
+  uint64_t position_ = 0;  // of data[0] in the stream
+  uint32_t recent_ = 0;
+  uint64_t last_ = 0;
+  uint64_t converted_ = 0;
+};
+
 }  // namespace tlx::package

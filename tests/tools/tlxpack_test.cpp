@@ -10,6 +10,7 @@
 #include <set>
 
 #include "package/folder_tables.h"
+#include "package/volume_container.h"
 #include "package/volume_set.h"
 #include "platform/text.h"
 #include "support/files.h"
@@ -126,6 +127,60 @@ TEST_F(TlxpackTest, SamePayloadGivesTheSameBytesWhateverTheJobs) {
   const auto one = TreeFiles(drive_.NativePath("one"));
   EXPECT_GT(one.size(), 4u);
   EXPECT_TRUE(one == TreeFiles(drive_.NativePath("two")));
+}
+
+// x86-like code: calls from many places to a few functions, between runs of other instructions.
+std::string CallHeavyCode(size_t size, uint32_t seed) {
+  static constexpr uint8_t kFiller[] = {0x8B, 0x45, 0xF8, 0x50, 0x89, 0xC3, 0x83, 0xC4, 0x08, 0x5D, 0xC3, 0x90};
+  std::string code;
+  while (code.size() + 5 < size) {
+    seed = seed * 1103515245u + 12345u;
+    for (uint32_t i = 0; i < (seed >> 28) + 2; ++i) code += static_cast<char>(kFiller[(seed >> (i % 24)) % sizeof kFiller]);
+    const uint32_t target = 0x1000u * ((seed >> 8) % 6);
+    const uint32_t displacement = target - static_cast<uint32_t>(code.size() + 5);
+    code += '\xE8';
+    for (int b = 0; b < 4; ++b) code += static_cast<char>(displacement >> (8 * b));
+  }
+  code.resize(size, '\x90');
+  return code;
+}
+
+// Volumes are streamed through the coder in pieces; whatever the pieces, each is the container that
+// the whole-buffer encoder makes of its unpacked image, with the x86 filter where that is smaller.
+TEST_F(TlxpackTest, VolumesAreTheWholeImagesEncodingWhateverThePieces) {
+  WriteMinimalPayload(payload_);
+  WriteNativeFile(payload_ + "/Base/noise.bin", Noise(150000, 7));
+  WriteNativeFile(payload_ + "/Doc/text.txt", std::string(70000, 'x'));
+  WriteNativeFile(payload_ + "/Exe/tlx.exe", CallHeavyCode(200000, 11));
+  BuildOptions options;
+  options.payload = drive_.Path("payload");
+  options.volume_size = 64 << 10;
+  options.jobs = 2;
+  for (const auto& [dist, piece] : {std::pair{"whole", size_t{0}}, std::pair{"pieces", size_t{1000}}}) {
+    options.destination = drive_.Path(dist);
+    options.pack_piece = piece;
+    BuildDistribution(options);
+  }
+  const auto whole = TreeFiles(drive_.NativePath("whole"));
+  EXPECT_TRUE(whole == TreeFiles(drive_.NativePath("pieces")));
+  std::set<int> filters;
+  for (const auto& [path, bytes] : whole) {
+    if (path.find("TLXSTP5_320.") == std::string::npos) continue;  // TreeFiles names in capitals
+    SCOPED_TRACE(path);
+    const std::span<const uint8_t> container(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    package::ContainerHeader header;
+    ASSERT_EQ(package::ReadContainerHeader(container, &header), package::CodecStatus::kOk);
+    std::vector<uint8_t> image(header.unpacked_size);
+    ASSERT_EQ(package::DecodeContainer(container, image, nullptr), package::CodecStatus::kOk);
+    std::vector<uint8_t> again(package::PackCapacity(image.size()));
+    size_t written = 0;
+    ASSERT_EQ(package::EncodeContainer(image, again, static_cast<package::VolumeFilter>(header.filter), false, &written,
+                                       nullptr),
+              package::CodecStatus::kOk);
+    EXPECT_TRUE(std::equal(again.begin(), again.begin() + written, container.begin(), container.end()));
+    filters.insert(header.filter);
+  }
+  EXPECT_EQ(filters, (std::set<int>{0, 1}));  // the program's volumes take the filter, the others not
 }
 
 TEST_F(TlxpackTest, ManyFilesLargeEmptyAndAlternativeFilesRoundTrip) {

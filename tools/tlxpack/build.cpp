@@ -148,7 +148,9 @@ BuildResult BuildDistribution(const BuildOptions& options) {
   RemoveOldVolumes(setup_folder);
   progress.SetStage("packing");
   const unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
-  const std::vector<PackedVolume> packed = PackVolumes(volumes, buffers, JoinPath(setup_folder, ""), jobs, progress);
+  const std::vector<PackedVolume> packed =
+      PackVolumes(volumes, buffers, JoinPath(setup_folder, ""), jobs, progress,
+                  options.pack_piece != 0 ? options.pack_piece : kDefaultPackPiece);
   if (!options.setup_program.empty()) {
     const std::string target = JoinPath(destination, FileNameOf(options.setup_program));
     if (!platform::CopyFile(setup_source, target, false)) {

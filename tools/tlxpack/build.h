@@ -1,6 +1,7 @@
 // `tlxpack build`: turns a payload folder into a distribution folder (the setup configuration file
 // "TlxSetup_5_320.cfg", the setup program, and Setup with `kssum` and the volumes).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,7 @@ struct BuildOptions {
   std::string setup_program;  // copied beside the configuration file; empty: none
   uint64_t volume_size = kDefaultVolumeSize;  // unpacked bytes per volume, rounded down to whole blocks
   unsigned jobs = 0;          // packing threads; 0: one per core
+  size_t pack_piece = 0;      // bytes of an install buffer read at a time while packing; 0: the default
   bool progress = false;      // draw the progress line and the summary
   SigningOptions signing;     // when enabled: the setup program and the payload's programs are signed
 };

@@ -44,12 +44,23 @@ struct PackedVolume {
   uint64_t packed_size = 0;
 };
 
+// Bytes of the install buffer read at a time while a volume is packed.
+inline constexpr size_t kDefaultPackPiece = size_t{1} << 20;
+// A volume is packed with the x86 filter too, and the smaller kept, when its image has at least one
+// call or jump to convert per this many bytes (x86 code has one every few dozen bytes, text and
+// random bytes far fewer).
+inline constexpr uint64_t kX86Density = 4096;
+
 // Packs every volume of `layout` from the buffers into `setup_folder` + VolumeName(number) on `jobs`
-// threads (the bytes do not depend on `jobs`). Returns one result per volume, in number order.
-// Throws std::runtime_error naming the volume when reading, packing or writing fails.
+// threads, each volume streamed from its buffer in pieces of `piece` bytes into the LZMA coder and on
+// into its file, so memory is a coder and a piece per thread whatever the volume size. The bytes
+// depend neither on `jobs` nor on `piece`: each volume is what EncodeContainer makes of its image
+// (VolumeImages), with filter none, or x86 when that is smaller. Returns one result per volume, in
+// number order. Throws std::runtime_error naming the volume when reading, packing or writing fails.
 std::vector<PackedVolume> PackVolumes(const VolumeLayout& layout,
                                       const std::array<std::string, package::kVolumeGroups>& buffers,
-                                      const std::string& setup_folder, unsigned jobs, BuildProgress& progress);
+                                      const std::string& setup_folder, unsigned jobs, BuildProgress& progress,
+                                      size_t piece = kDefaultPackPiece);
 
 // The bytes of `kssum`: the three ranges, then one checksum record per volume in number order.
 std::string ChecksumTable(const VolumeLayout& layout, const std::vector<PackedVolume>& volumes);
