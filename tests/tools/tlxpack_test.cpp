@@ -183,6 +183,48 @@ TEST_F(TlxpackTest, VolumesAreTheWholeImagesEncodingWhateverThePieces) {
   EXPECT_EQ(filters, (std::set<int>{0, 1}));  // the program's volumes take the filter, the others not
 }
 
+#ifdef TLXPACK_EXE
+// With jobs to spare the two measuring installations run side by side in tlxpack processes; one job
+// runs them in turn in this process. The requirement, and so every byte of the distribution, is the
+// same; the working folders are gone either way.
+TEST_F(TlxpackTest, MeasuringSideBySideGivesWhatMeasuringInTurnGives) {
+  mksample::WriteSamplePayload(drive_.Path("payload"), "");
+  WriteNativeFile(payload_ + "/Rus/LPD/variant1.bin", Noise(90000, 5));  // variant 1 needs more
+  BuildOptions options;
+  options.payload = drive_.Path("payload");
+  options.volume_size = 64 << 10;
+  struct Case {
+    const char* dist;
+    unsigned jobs;
+    const char* program;
+  } cases[] = {{"in-turn", 1, TLXPACK_EXE}, {"side-by-side", 2, TLXPACK_EXE}, {"no-program", 2, ""}};
+  std::vector<uint64_t> required;
+  for (const Case& c : cases) {
+    options.destination = drive_.Path(c.dist);
+    options.jobs = c.jobs;
+    options.measuring_program = c.program;
+    required.push_back(BuildDistribution(options).required_space);
+  }
+  EXPECT_GT(required[0], 90000u);
+  EXPECT_EQ(required[1], required[0]);
+  EXPECT_EQ(required[2], required[0]);
+  const auto in_turn = TreeFiles(drive_.NativePath("in-turn"));
+  EXPECT_TRUE(in_turn == TreeFiles(drive_.NativePath("side-by-side")));
+  EXPECT_TRUE(in_turn == TreeFiles(drive_.NativePath("no-program")));
+
+  // A measuring program that fails names the variant and what it said.
+  options.destination = drive_.Path("failing");
+  options.jobs = 2;
+  options.measuring_program = "/bin/false";
+  try {
+    BuildDistribution(options);
+    ADD_FAILURE() << "a failing measuring program was taken";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("the measuring installation of variant"), std::string::npos) << e.what();
+  }
+}
+#endif
+
 TEST_F(TlxpackTest, ManyFilesLargeEmptyAndAlternativeFilesRoundTrip) {
   WriteMinimalPayload(payload_);
   for (int i = 0; i < 150; ++i) WriteNativeFile(payload_ + "/Ukr/Data/f" + std::to_string(i) + ".dat", Noise(i * 37, i));

@@ -167,7 +167,7 @@ BuildResult BuildDistribution(const BuildOptions& options) {
   result.volumes = volumes.volumes.size();
   result.payload_bytes = plan.byte_count;
   result.packed_bytes = progress.PackedBytes();
-  result.required_space = MeasureRequiredSpace(destination, scratch.path());
+  result.required_space = MeasureRequiredSpace(destination, scratch.path(), jobs, options.measuring_program);
   uint8_t space[8];
   for (int b = 0; b < 8; ++b) space[b] = static_cast<uint8_t>(result.required_space >> (8 * b));
   package::WriteWholeFile(JoinPath(destination, kSetupConfigName),

@@ -19,6 +19,9 @@ struct BuildOptions {
   std::string setup_program;  // copied beside the configuration file; empty: none
   uint64_t volume_size = kDefaultVolumeSize;  // unpacked bytes per volume, rounded down to whole blocks
   unsigned jobs = 0;          // packing threads; 0: one per core
+  // The tlxpack executable that runs the two measuring installations side by side when jobs >= 2
+  // (MeasureRequiredSpace); empty: both in this process, one after the other.
+  std::string measuring_program;
   size_t pack_piece = 0;      // bytes of an install buffer read at a time while packing; 0: the default
   bool progress = false;      // draw the progress line and the summary
   SigningOptions signing;     // when enabled: the setup program and the payload's programs are signed

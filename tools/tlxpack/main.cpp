@@ -3,13 +3,14 @@
 //                 [--sign-pkcs12 FILE [--sign-password-file FILE] [--timestamp URL]]
 //   tlxpack verify DIST [--ca-file FILE]
 //   tlxpack list DIST
-//   tlxpack install DIST FOLDER [--variant 0|1]   (the install step without windows)
+//   tlxpack install DIST FOLDER [--variant 0|1] [--measure]   (the install step without windows)
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "platform/config.h"
 #include "platform/console.h"
+#include "platform/fs.h"
 #include "tools/tlxpack/build.h"
 #include "tools/tlxpack/error_text.h"
 #include "tools/tlxpack/inspect.h"
@@ -28,7 +29,7 @@ constexpr char kUsage[] =
     "                     [--sign-pkcs12 FILE [--sign-password-file FILE] [--timestamp URL]]\n"
     "       tlxpack verify DIST [--ca-file FILE]\n"
     "       tlxpack list DIST\n"
-    "       tlxpack install DIST FOLDER [--variant 0|1]\n";
+    "       tlxpack install DIST FOLDER [--variant 0|1] [--measure]\n";
 
 int Usage(const std::string& problem) {
   WriteStd(StdStream::Err, "tlxpack: " + problem + "\n" + kUsage);
@@ -77,6 +78,7 @@ int Build(const std::vector<std::string>& args) {
     return Usage("--sign-password-file and --timestamp need --sign-pkcs12");
   }
   options.progress = tlx::platform::IsTerminal(StdStream::Out);
+  options.measuring_program = tlx::platform::ProgramPath();
   tlx::tlxpack::BuildDistribution(options);
   return 0;
 }
@@ -84,8 +86,11 @@ int Build(const std::vector<std::string>& args) {
 int Install(const std::vector<std::string>& args) {
   std::vector<std::string> folders;
   int variant = 0;
+  bool measuring = false;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--variant" && i + 1 < args.size() && (args[i + 1] == "0" || args[i + 1] == "1")) {
+    if (args[i] == "--measure") {
+      measuring = true;
+    } else if (args[i] == "--variant" && i + 1 < args.size() && (args[i + 1] == "0" || args[i + 1] == "1")) {
       variant = args[++i][0] - '0';
     } else if (!args[i].empty() && args[i][0] != '-') {
       folders.push_back(args[i]);
@@ -95,13 +100,18 @@ int Install(const std::vector<std::string>& args) {
   }
   if (folders.size() != 2) return Usage("install needs DIST and FOLDER");
   std::vector<std::string> errors;
+  tlx::package::SizeMeasure measure;
+  measure.enabled = measuring;
   try {
     errors = tlx::tlxpack::InstallDistribution(tlx::tlxpack::AbsolutePath(folders[0]),
-                                               tlx::tlxpack::AbsolutePath(folders[1]), variant, nullptr);
+                                               tlx::tlxpack::AbsolutePath(folders[1]), variant,
+                                               measuring ? &measure : nullptr);
   } catch (const std::exception& e) {  // a full disk, a file that cannot be written
     errors.push_back("tlxpack: " + tlx::tlxpack::ErrorText(e));
   }
   for (const std::string& line : errors) WriteStd(StdStream::Err, line + "\n");
+  // The peak size of the installation folder in bytes, alone on the last line.
+  if (measuring && errors.empty()) WriteStd(StdStream::Out, std::to_string(measure.PeakSize) + "\n");
   // 4 as the installer: the installation did not complete (2 is a bad command line).
   return errors.empty() ? 0 : 4;
 }
