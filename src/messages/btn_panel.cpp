@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "messages/msg_wrappers.h"
+#include "messages/zbutton.h"
 
 namespace tlx::messages {
 
@@ -89,6 +90,17 @@ void TZBtnPanelModel::Layout() {
     c->rect.left = x;
     x += c->rect.width + gap;
   }
+}
+
+void TZBtnPanelModel::FitCaptions(const std::function<int(std::string_view)>& caption_width) {
+  for (PanelControl& c : controls_) {
+    if (!c.own) continue;
+    const ZBtnDefault& text = kZBtnDefaults[c.def_text];
+    const int widest = std::max(caption_width(text.rus), caption_width(text.ukr));
+    c.rect.width = std::max(c.rect.width, ZButtonFitWidth(widest, text.image != eil16x16_End, kZButtonSpacing));
+  }
+  width_ = std::max(width_, MinWidth());
+  Layout();
 }
 
 void TZBtnPanelModel::InitData() {

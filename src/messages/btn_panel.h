@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "messages/dialog_model.h"
@@ -67,6 +68,11 @@ class TZBtnPanelModel {
   const PanelControl* Button(EZBtnPanKind kind) const;
   // Places the controls: one centred, two at 8 from the edges, more at equal gaps from 8.
   void Layout();
+  // Widens each of the panel's own buttons whose face cannot hold its default caption (the wider
+  // of its two languages, so switching language never cuts it) beside its image; `caption_width`
+  // measures a caption in the buttons' font. Buttons never get narrower than designed; the panel
+  // grows to the width they then need and lays them out again.
+  void FitCaptions(const std::function<int(std::string_view)>& caption_width);
 
   ZBtnPanelEvents events;
   void SetChanged(bool changed) { changed_ = changed; }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "messages/scale_form.h"
+
 namespace tlx::messages {
 namespace {
 
@@ -187,6 +189,26 @@ int DialogModel::picture_index() const {
   return static_cast<int>(picture_) + (alarm_ ? kAlarmPictureOffset : 0);
 }
 
+void DialogModel::Scale(const FormScale& scale, int screen_ppi) {
+  ScaleNode form;
+  form.type = ScaleNode::Type::Form;
+  form.bounds = {0, 0, client_width_, client_height_};
+  form.font_name = font_name_;
+  form.font_height = font_height_;
+  form.parent_font = false;
+  for (const DlgControlState& c : controls_) {
+    ScaleNode control;
+    control.bounds = c.rect;  // the picture, the buttons and the check box use the window's font
+    form.children.push_back(control);
+  }
+  ScaleForm(form, scale, screen_ppi);
+  client_width_ = form.bounds.width;
+  client_height_ = form.bounds.height;
+  font_name_ = form.font_name;
+  font_height_ = form.font_height;
+  for (size_t i = 0; i < controls_.size(); ++i) controls_[i].rect = form.children[i].bounds;
+}
+
 void DialogModel::Prepare(const TextMeasurer& base_measurer, bool russian) {
   if (prepared_) return;
   prepared_ = true;
@@ -205,6 +227,14 @@ void DialogModel::Prepare(const TextMeasurer& base_measurer, bool russian) {
     ask.caption = *caption;
     ask.rect.left = std::max(0, (client_width_ - ask.rect.width) / 2);
     if (caption->empty()) ask.visible = false;
+  } else if (ask.visible) {
+    // The designed box holds its caption in the designer's font; a wider face (another system's
+    // substitute for it) widens the box, centred, as far as the window allows.
+    const int needed = base_measurer.TextWidth(WithoutAccelerators(ask.caption), {}) + kCheckBoxSquare;
+    if (needed > ask.rect.width) {
+      ask.rect.width = std::min(needed, client_width_);
+      ask.rect.left = std::max(0, (client_width_ - ask.rect.width) / 2);
+    }
   }
 
   if (!text_.empty() && text_[0] == '~') {

@@ -28,6 +28,12 @@ inline constexpr int kChoiceRadioSize = 13;
 inline constexpr int kChoiceRadioGap = 4;
 inline constexpr int kCheckBoxSquare = 20;  // the square of a check box and its gap to the caption
 
+struct FormScale;
+
+// The window's design font.
+inline constexpr char kDialogFontName[] = "MS Sans Serif";
+inline constexpr int kDialogFontHeight = -11;
+
 // The controls of the window, in creation order.
 enum class DlgControl : uint8_t { Image, btYes, btWatchExit, btNoWatch, Ask };
 inline constexpr int kDlgControlCount = 5;
@@ -95,6 +101,11 @@ class DialogModel {
   // caption widths and is centred; an empty caption hides it.
   void SetAskCaption(std::string caption) { ask_caption_ = std::move(caption); }
 
+  // The common form scaling applied to the window as created (before Prepare, when the
+  // process-wide switch says windows are scaled as they are created): client area, controls and
+  // font by `scale`; the font becomes "Arial", its height corrected for a `screen_ppi` screen.
+  void Scale(const FormScale& scale, int screen_ppi);
+
   // Lays the text out and fits the window (before showing). `russian`: the configuration-record
   // language for the kind-7 check-box caption.
   void Prepare(const TextMeasurer& measurer, bool russian);
@@ -109,6 +120,9 @@ class DialogModel {
   uint32_t background() const { return alarm_ ? kClRed : kClSkyBlue; }
   const DlgControlState& control(DlgControl c) const { return controls_[static_cast<int>(c)]; }
   DlgControl reference() const { return reference_; }
+  // The font of the text, the buttons and the check box: the design's, or Arial once scaled.
+  const std::string& font_name() const { return font_name_; }
+  int font_height() const { return font_height_; }
   int client_width() const { return client_width_; }
   int client_height() const { return client_height_; }
   int window_width() const { return client_width_ + frame_.width; }
@@ -154,6 +168,8 @@ class DialogModel {
   std::array<DlgControlState, kDlgControlCount> controls_;
   DlgControl reference_ = DlgControl::btWatchExit;
   DlgPicture picture_ = DlgPicture::Error;
+  std::string font_name_ = kDialogFontName;
+  int font_height_ = kDialogFontHeight;
   int client_width_ = kDialogClientWidth;
   int client_height_ = kDialogClientHeight;
   std::string title_;

@@ -9,6 +9,13 @@ FormScale& CurrentFormScale() {
   return scale;
 }
 
+FormScale ScreenFormScale(int screen_ppi) {
+  FormScale scale;
+  if (screen_ppi > 0) scale.numerator = ScaleValue(scale.denominator, screen_ppi, scale.design_ppi);
+  scale.scale_on_create = scale.numerator != scale.denominator;
+  return scale;
+}
+
 int ScaleValue(int v, int numerator, int denominator) {
   if (denominator == 0) return v;
   int64_t p = static_cast<int64_t>(v) * numerator;
@@ -47,6 +54,7 @@ void ScaleChildren(std::vector<ScaleNode>& children, const FormScale& s, int scr
       }
     } else if (!child.parent_font) {
       child.font_name = "Arial";
+      child.font_height = ScaleValue(child.font_height, s.numerator, s.denominator);
       if (screen_ppi != s.design_ppi) child.font_height = CorrectedFontHeight(child.font_height, s, screen_ppi);
     }
     ScaleChildren(child.children, s, screen_ppi);
@@ -63,6 +71,7 @@ void ScaleForm(ScaleNode& form, const FormScale& scale, int screen_ppi) {
   form.auto_size = false;
   form.font_name = "Arial";
   ScaleBounds(form.bounds, scale);
+  form.font_height = ScaleValue(form.font_height, scale.numerator, scale.denominator);
   if (screen_ppi != scale.design_ppi) form.font_height = CorrectedFontHeight(form.font_height, scale, screen_ppi);
   ScaleChildren(form.children, scale, screen_ppi);
   form.scaled = scaled;

@@ -19,6 +19,11 @@ struct FormScale {
 // The process-wide scale.
 FormScale& CurrentFormScale();
 
+// The scale of a screen of `screen_ppi` pixels per inch against the design's 96: 800 * ppi / 96
+// over 800, with windows scaled as they are created whenever that is not 1 (the setup program
+// takes it from the screen at start, so its message windows grow with the screen's text size).
+FormScale ScreenFormScale(int screen_ppi);
+
 // A form or control as the scaling sees it.
 struct ScaleNode {
   enum class Type { Form, ZText, Control };
@@ -39,9 +44,10 @@ int ScaleValue(int v, int numerator, int denominator);
 int CorrectedFontHeight(int height, const FormScale& scale, int screen_ppi);
 
 // Scales `form`: nothing when numerator equals denominator; otherwise the form font becomes
-// "Arial", bounds scale, fonts are corrected when `screen_ppi` differs from the design, TZText
-// paragraph fonts scale by the ratio; owned forms are skipped; the form's scaled, auto-scroll and
-// auto-size settings are restored afterwards.
+// "Arial", bounds and the fonts of the form and of controls with their own scale by the ratio (as
+// the platform scales a form), those fonts are then corrected when `screen_ppi` differs from the
+// design, TZText paragraph fonts scale by the ratio; owned forms are skipped; the form's scaled,
+// auto-scroll and auto-size settings are restored afterwards.
 void ScaleForm(ScaleNode& form, const FormScale& scale, int screen_ppi);
 
 }  // namespace tlx::messages

@@ -30,8 +30,12 @@ void TZButtonModel::SetLayout(int value) {
   layout_ = value >= blGlyphLeft && value <= blGlyphBottom ? static_cast<EGlyphLayout>(value) : blGlyphBottom;
 }
 
+int ZButtonFitWidth(int caption_width, bool has_image, int spacing) {
+  return caption_width + (has_image ? spacing + kZButtonImageSize : 0) + 2 * (kZButtonFrame + kZButtonCaptionGap);
+}
+
 ButtonFace LayoutButtonFace(const ButtonFaceInput& in) {
-  constexpr int kFrame = 3;
+  constexpr int kFrame = kZButtonFrame;
   const int img = kZButtonImageSize;
   const bool has_caption = in.caption_width > 0;
   // The room of the caption: the face inside its frame, less the image's reserve.

@@ -16,6 +16,7 @@ enum EAlignH : uint8_t { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
 inline constexpr int kZButtonWidth = 98;
 inline constexpr int kZButtonHeight = 25;
 inline constexpr int kZButtonImageSize = 16;
+inline constexpr int kZButtonSpacing = 4;  // Spacing's default: image to caption
 
 class TZButtonModel {
  public:
@@ -60,7 +61,7 @@ class TZButtonModel {
   EZBtnPDT def_text_ = EZBtnPDT_None;
   EImgLs16x16 image_ = eil16x16_End;
   int margin_ = -1;
-  int spacing_ = 4;
+  int spacing_ = kZButtonSpacing;
   EGlyphLayout layout_ = blGlyphLeft;
   EAlignH align_ = taLeftJustify;
   bool multiline_ = false;
@@ -85,6 +86,15 @@ struct ButtonFaceInput {
   EAlignH align = taLeftJustify;
   bool pressed = false;
 };
+
+// The frame of a button face, and the gap its caption keeps from the frame when the button is
+// fitted to it.
+inline constexpr int kZButtonFrame = 3;
+inline constexpr int kZButtonCaptionGap = 4;
+
+// The narrowest button whose face holds a caption of `caption_width` pixels, with the image (when
+// `has_image`) `spacing` beside it, `kZButtonCaptionGap` inside the frame on both sides.
+int ZButtonFitWidth(int caption_width, bool has_image, int spacing);
 
 // The image reserves spacing + 16 pixels on its side; the caption is centred (multi-line or margin
 // -1) or placed by alignment and margin in the rest; the image stands `spacing` from the caption,

@@ -274,6 +274,59 @@ TEST(BtnPanel, OneAndTwoControlsAndGrowing) {
   EXPECT_EQ(narrow.width(), 86 + 96 + 4 + 16);
 }
 
+// Captions measured 6 pixels a character: "Не сохранять" / "Не зберігати" (12) and "Применить" /
+// "Застосувати" (9 / 11) need more than their designed buttons, "Сохранить" / "Зберегти" (9 / 8)
+// a little more, "Обновить" / "Відновити" (8 / 9) less.
+TEST(BtnPanel, ButtonsWidenToHoldTheirCaptionsInBothLanguages) {
+  TZBtnPanelModel panel(300);
+  panel.SetKind(PanKinds({EZBtnPan_SaveN, EZBtnPan_SaveY, EZBtnPan_Fresh, EZBtnPan_Apply}));
+  FakeMeasurer measurer;
+  panel.FitCaptions([&](std::string_view text) { return measurer.TextWidth(text, {}); });
+  const int frame = kZButtonFrame + kZButtonCaptionGap;
+  struct Case {
+    EZBtnPanKind kind;
+    int characters;  // the longer caption
+    int width;
+  };
+  const Case cases[] = {
+      {EZBtnPan_SaveN, 12, 12 * 6 + 20 + 2 * frame},
+      {EZBtnPan_SaveY, 9, 9 * 6 + 20 + 2 * frame},
+      {EZBtnPan_Fresh, 9, 96},
+      {EZBtnPan_Apply, 11, 11 * 6 + 20 + 2 * frame},
+  };
+  int sum = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.kind));
+    const PanelControl* button = panel.Button(c.kind);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->rect.width, c.width);
+    sum += button->rect.width;
+    // The face as the button draws it: image and caption inside the frame, with the gap.
+    ButtonFaceInput in;
+    in.width = button->rect.width;
+    in.caption_width = c.characters * FakeMeasurer::kCharWidth;
+    in.caption_height = FakeMeasurer::kLineHeight;
+    in.has_image = true;
+    const ButtonFace face = LayoutButtonFace(in);
+    EXPECT_GE(face.image.left, frame);
+    EXPECT_LE(face.caption.left + face.caption.width, in.width - frame);
+    EXPECT_GE(button->rect.left, 8);
+    EXPECT_LE(button->rect.left + button->rect.width, panel.width() - 8);
+  }
+  // The panel grew to hold them; fitting again changes nothing.
+  EXPECT_EQ(panel.width(), sum + 2 * 4 + 16);
+  EXPECT_EQ(panel.MinWidth(), panel.width());
+  panel.FitCaptions([&](std::string_view text) { return measurer.TextWidth(text, {}); });
+  EXPECT_EQ(panel.Button(EZBtnPan_SaveN)->rect.width, cases[0].width);
+  // A face narrow enough for the design keeps it.
+  TZBtnPanelModel wide(600);
+  wide.SetKind(PanKinds({EZBtnPan_SaveN, EZBtnPan_SaveY}));
+  wide.FitCaptions([](std::string_view) { return 10; });
+  EXPECT_EQ(wide.Button(EZBtnPan_SaveY)->rect.width, 86);
+  EXPECT_EQ(wide.Button(EZBtnPan_SaveN)->rect.width, 96);
+  EXPECT_EQ(wide.width(), 600);
+}
+
 TEST(BtnPanel, CloseQuery) {
   struct Case {
     const char* name;
@@ -372,15 +425,45 @@ TEST(ScaleForm, Arithmetic) {
   ScaleForm(form, big, 120);
   EXPECT_EQ(form.bounds, (DlgRect{13, 13, 428, 208}));  // x 1.25, rounded half up
   EXPECT_EQ(form.font_name, "Arial");
-  EXPECT_EQ(form.font_height, -11 * 800 * 120 / (1000 * 96));
+  // The font scales with the form (-13.75 rounds to -14), then follows the 120 ppi screen:
+  // -14 * (800 * 120) / (1000 * 96), here exactly -14.
+  EXPECT_EQ(form.font_height, -14);
   EXPECT_EQ(form.children[0].paragraph_sizes[1], 12);
   EXPECT_EQ(form.children[0].paragraph_names[0], "Arial");
   EXPECT_EQ(form.children[1].font_name, "Arial");
-  EXPECT_EQ(form.children[1].font_height, -12);
+  EXPECT_EQ(form.children[1].font_height, -15);
   EXPECT_EQ(form.children[1].bounds, (DlgRect{4, 6, 94, 31}));
   EXPECT_EQ(form.children[2].bounds, (DlgRect{1, 1, 1, 1}));  // forms are skipped
   EXPECT_TRUE(form.auto_scroll);  // restored
   EXPECT_EQ(ScaleValue(-5, 3, 2), -8);
+
+  // On a 96 ppi screen no correction follows: the fonts keep the scaled height.
+  ScaleNode plain;
+  plain.type = ScaleNode::Type::Form;
+  plain.font_height = -11;
+  plain.bounds = {0, 0, 342, 166};
+  ScaleForm(plain, FormScale{1200, 800, 96, true}, 96);
+  EXPECT_EQ(plain.font_height, -17);  // -16.5 away from zero
+  EXPECT_EQ(plain.bounds, (DlgRect{0, 0, 513, 249}));
+}
+
+TEST(ScaleForm, TheScreensScale) {
+  struct Case {
+    int ppi;
+    int numerator;
+    bool on_create;
+  };
+  for (const Case& c : {Case{96, 800, false}, Case{120, 1000, true}, Case{144, 1200, true}, Case{72, 600, true},
+                        Case{0, 800, false}}) {
+    const FormScale scale = ScreenFormScale(c.ppi);
+    EXPECT_EQ(scale.numerator, c.numerator) << c.ppi;
+    EXPECT_EQ(scale.denominator, 800);
+    EXPECT_EQ(scale.design_ppi, 96);
+    EXPECT_EQ(scale.scale_on_create, c.on_create) << c.ppi;
+  }
+  // Nothing is scaled at start.
+  EXPECT_FALSE(CurrentFormScale().scale_on_create);
+  EXPECT_EQ(CurrentFormScale().numerator, CurrentFormScale().denominator);
 }
 
 TEST(BsBox, GeometryPerButtonCount) {

@@ -9,6 +9,7 @@
 
 #include "messages/fake_measurer.h"
 #include "messages/msg_wrappers.h"
+#include "messages/scale_form.h"
 
 namespace tlx::messages {
 namespace {
@@ -124,7 +125,8 @@ TEST(DialogModel, CheckBoxOfTheAskKinds) {
   DialogModel ask = Prepared(EMsgKind::emk_QueryAsk, "A");
   EXPECT_TRUE(ask.control(C::Ask).visible);
   EXPECT_EQ(ask.control(C::Ask).caption, "&Не задавать больше этот вопрос");
-  EXPECT_EQ(ask.control(C::Ask).rect, (DlgRect{80, 74, 193, 17}));
+  // 30 characters drawn need 200 pixels with the square: wider than designed, so widened and centred.
+  EXPECT_EQ(ask.control(C::Ask).rect, (DlgRect{(342 - 200) / 2, 74, 30 * FakeMeasurer::kCharWidth + 20, 17}));
   // Kind 7 shows its own caption, widened by the difference of the captions and centred.
   DialogModel warn = Prepared(EMsgKind::emk_WarningAsk, "A");
   // 30 characters drawn of the design caption (its "&" is not), 44 of the new one.
@@ -141,6 +143,70 @@ TEST(DialogModel, CheckBoxOfTheAskKinds) {
   hidden.SetAskCaption("");
   hidden.Prepare(FakeMeasurer{}, true);
   EXPECT_FALSE(hidden.control(C::Ask).visible);
+}
+
+// Windows scaled as they are created: at 125 % every place and size of the design grows, the font
+// becomes Arial of the scaled height, and the text is then fitted in the larger window as usual.
+TEST(DialogModel, ScaledOnCreationAtAnotherScale) {
+  DialogModel same(EMsgKind::emk_QueryAsk, false, elg_Rus, kFrame);
+  same.Scale(FormScale{}, 96);
+  EXPECT_EQ(same.client_width(), kDialogClientWidth);
+  EXPECT_EQ(same.font_name(), "MS Sans Serif");
+  EXPECT_EQ(same.font_height(), -11);
+
+  DialogModel model(EMsgKind::emk_QueryAsk, false, elg_Rus, kFrame);
+  model.SetText("A");
+  model.Scale(ScreenFormScale(120), 120);
+  EXPECT_EQ(model.client_width(), 428);   // 342 * 1.25 = 427.5
+  EXPECT_EQ(model.client_height(), 208);  // 166 * 1.25 = 207.5
+  EXPECT_EQ(model.font_name(), "Arial");
+  EXPECT_EQ(model.font_height(), -14);    // -13.75; the 120 ppi screen asks for no further change
+  EXPECT_EQ(model.control(C::Image).rect, (DlgRect{20, 45, 80, 80}));
+  EXPECT_EQ(model.control(C::btYes).rect, (DlgRect{20, 170, 63, 25}));
+  EXPECT_EQ(model.control(C::btNoWatch).rect, (DlgRect{345, 170, 63, 25}));
+  EXPECT_EQ(model.control(C::Ask).rect, (DlgRect{100, 140, 241, 21}));
+  model.Prepare(FakeMeasurer{}, true);
+  // The text area and the fit follow the scaled picture: the reference control 10 below it.
+  EXPECT_EQ(model.TextArea().left, 2 * 20 + 80);
+  EXPECT_EQ(model.TextArea().right, 428 - 3);
+  EXPECT_EQ(model.control(C::Ask).rect.top, 80 + 10);
+  EXPECT_EQ(model.control(C::Ask).rect.width, 241);  // 180 + 20 drawn fits the scaled box
+  EXPECT_EQ(model.client_height(), 208 - model.shift());
+  EXPECT_EQ(model.window_width(), 428 + kFrame.width);
+}
+
+// A face of `width` pixels per character, 13 high: another system's substitute for the designer's.
+class FaceMeasurer : public TextMeasurer {
+ public:
+  explicit FaceMeasurer(int width) : width_(width) {}
+  int TextWidth(std::string_view utf8, const TextFormat&) const override {
+    return static_cast<int>(Utf8CharCount(utf8)) * width_;
+  }
+  int TextHeight(std::string_view, const TextFormat&) const override { return 13; }
+
+ private:
+  int width_;
+};
+
+TEST(DialogModel, TheDesignedCheckBoxHoldsItsCaptionInAWiderFace) {
+  // 30 characters drawn of "&Не задавать больше этот вопрос" and the square beside them.
+  struct Case {
+    int char_width;
+    DlgRect rect;
+  };
+  const Case cases[] = {
+      {5, {80, 74, 193, 17}},                         // fits: as designed
+      {7, {(342 - 230) / 2, 74, 30 * 7 + 20, 17}},    // centred, wide enough
+      {12, {0, 74, 342, 17}},                         // never wider than the window
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.char_width);
+    DialogModel model(EMsgKind::emk_QueryAsk, false, elg_Rus, kFrame);
+    model.SetText("A");
+    model.Prepare(FaceMeasurer(c.char_width), true);
+    EXPECT_EQ(model.control(C::Ask).rect, c.rect);
+    EXPECT_EQ(model.control(C::Ask).caption, "&Не задавать больше этот вопрос");
+  }
 }
 
 TEST(DialogModel, UkrainianCaptionsFollowTheControlsLanguage) {

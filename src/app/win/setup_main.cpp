@@ -109,6 +109,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 1;
   }
   tlx::win::InstallWin32MessageSink();
+  tlx::win::UseScreenFormScale();
   tlx::win::SetApplicationTitle(kAppTitle);
   tlx::win::SetProtocolViewer(tlx::appwin::TViewPrt::Open);
   const std::vector<std::string> args = Arguments();

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "config/config_record.h"
+#include "messages/scale_form.h"
 #include "messages/win/common_controls.h"
 #include "messages/win/pictures.h"
 #include "platform/fs.h"
@@ -14,8 +15,6 @@ using messages::DlgControl;
 
 constexpr wchar_t kClassName[] = L"TDMessages";
 constexpr UINT_PTR kTopTimer = 1;
-constexpr wchar_t kFontFace[] = L"MS Sans Serif";
-constexpr int kFontHeight = -11;
 
 ProtocolViewer& ViewerSlot() {
   static ProtocolViewer viewer;
@@ -40,6 +39,13 @@ bool InterfaceRussian() { return config::Config().InterfaceLanguage() != 0; }
 
 void SetProtocolViewer(ProtocolViewer viewer) { ViewerSlot() = std::move(viewer); }
 
+void UseScreenFormScale() {
+  HDC screen = ::GetDC(nullptr);
+  const int ppi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  messages::CurrentFormScale() = messages::ScreenFormScale(ppi);
+}
+
 void PlainMessageBox(HWND owner, const std::string& text) {
   ::MessageBoxW(owner, Wide(text).c_str(), ApplicationTitle().c_str(), MB_OK);
 }
@@ -48,12 +54,11 @@ TDMessages::TDMessages(messages::MessageRequest request) : request_(std::move(re
 
 messages::MessageAnswer TDMessages::ShowModal(HWND owner) {
   RegisterWindowClass(kClassName);
-  font_ = MakeFont(kFontFace, kFontHeight, false, false, false, false, RUSSIAN_CHARSET);
   pictures_ = MakeMessagePictures();
   HDC screen = ::GetDC(nullptr);
   measure_dc_ = UniqueMemoryDc(::CreateCompatibleDC(screen));
+  const int screen_ppi = ::GetDeviceCaps(screen, LOGPIXELSY);
   ::ReleaseDC(nullptr, screen);
-  measurer_ = std::make_unique<DcMeasurer>(measure_dc_.get(), kFontFace, kFontHeight);
 
   // The frame of a tool window with a caption decides how much of the window the client gets.
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -64,6 +69,11 @@ messages::MessageAnswer TDMessages::ShowModal(HWND owner) {
                                (frame.bottom - frame.top) - messages::kDialogClientHeight};
   dialog_.emplace(messages::DialogModel::FromRequest(request_, messages::InterfaceLang(), dlg_frame));
   messages::DialogModel& model = *dialog_;
+  const messages::FormScale& scale = messages::CurrentFormScale();
+  if (scale.scale_on_create) model.Scale(scale, screen_ppi);
+  const std::wstring face = Wide(model.font_name());
+  font_ = MakeFont(face, model.font_height(), false, false, false, false, RUSSIAN_CHARSET);
+  measurer_ = std::make_unique<DcMeasurer>(measure_dc_.get(), face, model.font_height());
   model.Prepare(*measurer_, InterfaceRussian());
   background_ = UniqueBrush(::CreateSolidBrush(model.background()));
 
@@ -117,7 +127,13 @@ void TDMessages::Paint(HDC dc) {
   ::GetClientRect(hwnd(), &client);
   ::FillRect(dc, &client, background_.get());
   const auto& image = dialog_->control(DlgControl::Image).rect;
-  Comctl().ImageList_Draw(pictures_.get(), dialog_->picture_index(), dc, image.left, image.top, ILD_TRANSPARENT);
+  if (image.width == messages::kPictureSize && image.height == messages::kPictureSize) {
+    Comctl().ImageList_Draw(pictures_.get(), dialog_->picture_index(), dc, image.left, image.top, ILD_TRANSPARENT);
+  } else {  // a scaled window stretches its picture
+    HICON icon = Comctl().ImageList_GetIcon(pictures_.get(), dialog_->picture_index(), ILD_TRANSPARENT);
+    ::DrawIconEx(dc, image.left, image.top, icon, image.width, image.height, 0, nullptr, DI_NORMAL);
+    ::DestroyIcon(icon);
+  }
   ::SetBkMode(dc, TRANSPARENT);
   const COLORREF default_colour = dialog_->alarm() ? RGB(255, 255, 255) : RGB(0, 0, 0);
   auto draw = [&](const std::string& text, const std::vector<messages::PlacedLine>& lines) {

@@ -56,6 +56,10 @@ class TDMessages : public Window {
   std::vector<HWND> radios_;
 };
 
+// Takes the process-wide form scale from the screen's pixels per inch (messages::ScreenFormScale):
+// on a screen other than 96 ppi the message windows are scaled as they are created.
+void UseScreenFormScale();
+
 // Shows a plain message box of the toolkit (application title, one OK button) over `owner`.
 void PlainMessageBox(HWND owner, const std::string& text);
 

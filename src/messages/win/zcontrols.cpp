@@ -327,7 +327,24 @@ TZBtnPanel::TZBtnPanel(HWND form, HFONT font) : font_(font) {
 void TZBtnPanel::Rebuild() {
   for (auto& b : buttons_) ::DestroyWindow(b->hwnd());
   buttons_.clear();
-  model_.Layout();
+  // The buttons' captions measured in their font: a face wider than the designer's widens them.
+  HDC dc = ::GetDC(hwnd());
+  {
+    SelectObjectScope select(dc, font_);
+    model_.FitCaptions([dc](std::string_view text) {
+      const std::wstring wide = Wide(text);
+      SIZE size{0, 0};
+      ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+      return static_cast<int>(size.cx);
+    });
+  }
+  ::ReleaseDC(hwnd(), dc);
+  RECT panel;
+  ::GetClientRect(hwnd(), &panel);
+  if (model_.width() > panel.right) {
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, model_.width(), messages::kZBtnPanelHeight,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   int id = 1;
   for (const messages::PanelControl& c : model_.controls()) {
     auto button = std::make_unique<TZButton>(hwnd(), id++, Bounds(c.rect.left, c.rect.top, c.rect.width, c.rect.height),

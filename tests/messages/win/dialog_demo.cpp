@@ -182,6 +182,7 @@ int Run(const std::vector<std::string>& args) {
   messages::SetInterfaceLang(ukr ? messages::elg_Ukr : messages::elg_Rus);
   win::SetApplicationTitle(L"dialog_demo");
   win::InstallWin32MessageSink();
+  win::UseScreenFormScale();
   RecordingSink sink;
   messages::SetMessageSink(&sink);
   win::SetProtocolViewer([](HWND owner, const std::string& err, const std::string&) { Viewer().Show(owner, err); });

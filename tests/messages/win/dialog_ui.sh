@@ -43,7 +43,7 @@ expect_control() {
 # Every kind, photographed and closed with Esc (the close request).
 for kind in 0 1 2 3 4 5 6 7 8; do
   show kind$kind $kind --text "Сообщение вида $kind#вторая строка текста, перенос по словам и 1,5 без разрыва"
-  e2e_screenshot "kind$kind"
+  e2e_screenshot "kind$kind" "$title"
   e2e_driver close --title "$title" || e2e_fail "kind $kind: cannot close"
   finish kind$kind "$(case $kind in
     3) echo 'result=3 button=0 checked=0 chosen=0' ;;
