@@ -13,6 +13,9 @@ namespace tlx::app {
 void UseRussianMessages() {
   config::Config().SetDocLanguage(config::kLangRussian);
   config::Config().SetInterfaceLanguage(config::kLangRussian);
+  // The dialog's buttons and check box follow the controls' language: a message before the main
+  // window (1602 over the licence) must not read "Вихід" under a Russian text.
+  messages::SetInterfaceLang(messages::elg_Rus);
 }
 
 std::string JoinPath(std::string_view folder, std::string_view name) {

@@ -42,8 +42,8 @@ inline constexpr int32_t kMsgUninstallQuery = 608;   // as a question: 2608
 inline constexpr int32_t kMsgUninstalled = 608;      // as information: 3608
 inline constexpr int32_t kMsgUninstalledKept = 609;  // as information: 3609, the folder kept and why
 
-// Sets both language bytes of the configuration record to Russian: every message of the setup
-// program is shown in Russian.
+// Sets both language bytes of the configuration record and the controls' interface language to
+// Russian: every message of the setup program, its title, text and buttons, is shown in Russian.
 void UseRussianMessages();
 
 // folder + "\" + name, without doubling a trailing backslash of `folder`.

@@ -6,9 +6,11 @@
 
 #include "app/main_layout.h"
 #include "app/main_window.h"
+#include "messages/lang_box.h"
 #include "messages/recording_sink.h"
 #include "messages/zerror.h"
 #include "platform/config.h"
+#include "platform/file.h"
 #include "platform/fs.h"
 #include "support/files.h"
 #include "support/temp_drive.h"
@@ -78,10 +80,37 @@ TEST_F(StartFolderTest, MeasuringMarkerNeedsNoSetupConfiguration) {
   EXPECT_TRUE(scope.sink.requests.empty());
 }
 
-TEST_F(StartFolderTest, UnreadableSetupConfigurationRaises) {
+TEST_F(StartFolderTest, AFolderNamedLikeTheSetupConfigurationIsNoFile) {
   std::filesystem::create_directories(drive.NativePath("dist/TlxSetup_5_320.cfg"));
   TInsMain main;
   EXPECT_FALSE(main.FormShow({1024, 768}));  // a folder of that name is no file: 605
+}
+
+// A setup configuration file that exists but cannot be read (another program holds it open and
+// shares nothing, which binds the super-user too) is no missing file: the file layer's error names
+// the file and the system's reason, and no message 605 comes.
+TEST_F(StartFolderTest, SetupConfigurationThatCannotBeReadRaisesNamingTheFile) {
+  test::WriteNativeFile(drive.NativePath("dist/TlxSetup_5_320.cfg"), std::string("\x01\x02", 2));
+  platform::OpenOptions held;
+  held.access = platform::Access::Read;
+  held.disposition = platform::Disposition::OpenExisting;
+  held.share = platform::kShareNone;
+  platform::File holder = platform::File::Open(drive.Path("dist\\TlxSetup_5_320.cfg"), held);
+  ASSERT_TRUE(holder.valid());
+  TInsMain main;
+  main.RequiredSpace = 99;
+  try {
+    main.FormShow({1024, 768});
+    ADD_FAILURE() << "a held setup configuration file was read";
+  } catch (const messages::ZError& e) {
+    EXPECT_NE(e.Params().find("TlxSetup_5_320.cfg"), std::string::npos) << e.Params();
+    EXPECT_NE(e.Params().find("[Win=00000020]"), std::string::npos) << e.Params();
+  }
+  EXPECT_EQ(main.RequiredSpace, 99u);
+  EXPECT_TRUE(scope.sink.requests.empty());
+  holder.Close();
+  ASSERT_TRUE(main.FormShow({1024, 768}));  // released: read as usual
+  EXPECT_EQ(main.RequiredSpace, 0x0201u);
 }
 
 TEST(AgreementAccepted, SupportedSystemRunsTheMainWindow) {
@@ -105,7 +134,9 @@ TEST(AgreementAccepted, SupportedSystemRunsTheMainWindow) {
     config.os_version = version;
     platform::Configure(config);
     scope.sink.requests.clear();
+    messages::SetInterfaceLang(messages::elg_Ukr);  // as at start: the main window has not set it
     EXPECT_FALSE(AgreementAccepted([&] { ++runs; }));
+    EXPECT_EQ(messages::InterfaceLang(), messages::elg_Rus);  // the warning's buttons in Russian too
     ASSERT_EQ(scope.sink.requests.size(), 1u);
     EXPECT_EQ(scope.sink.requests[0].kind, messages::EMsgKind::emk_Warning);
     EXPECT_EQ(scope.sink.requests[0].text,

@@ -84,11 +84,14 @@ e2e_driver() { wine "$UIDRIVER_EXE" "$@"; }
 # The Windows form of a Linux path (Wine's drive Z: is the root).
 e2e_winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
-# e2e_screenshot NAME: the screen as artifacts/<test>/NAME.png (BMP when no converter exists).
-# The driver writes inside the prefix (Wine writes nowhere else); the file is moved out after.
+# e2e_screenshot NAME [TITLE]: the screen as artifacts/<test>/NAME.png (BMP when no converter
+# exists); with TITLE also that window's place on the screen as NAME.rect ("left top width height",
+# for scripts/screenshots.sh). The driver writes inside the prefix (Wine writes nowhere else); the
+# file is moved out after.
 e2e_screenshot() {
   local inside=$WINEPREFIX/drive_c/screenshot.bmp
   e2e_driver screenshot 'C:\screenshot.bmp' || return 1
+  if [ -n "${2:-}" ]; then e2e_driver rect --title "$2" >"$E2E_ARTIFACTS/$1.rect" 2>/dev/null || rm -f "$E2E_ARTIFACTS/$1.rect"; fi
   if command -v convert >/dev/null && convert "$inside" "$E2E_ARTIFACTS/$1.png" 2>/dev/null; then
     rm -f "$inside"
   else

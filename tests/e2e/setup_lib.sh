@@ -42,7 +42,7 @@ setup_click() {
 setup_shot() {
   e2e_driver wait --title "$1" --timeout 120 || e2e_fail "no window $1"
   sleep 1  # let it paint
-  e2e_screenshot "$2"
+  e2e_screenshot "$2" "$1"
 }
 
 # setup_start_to_folder_step: starts setup.exe in the distribution's folder and goes through the

@@ -15,7 +15,11 @@ grep -q "	ТЛК5_320\$" <<<"$texts" || e2e_fail "the shortcut name is not ТЛ�
 grep -q "	Размер требуемого пространства на диске " <<<"$texts" || e2e_fail "no required-space line: $texts"
 e2e_driver settext --title TInsDir --class Edit 'c:\tlx5_320' || e2e_fail "cannot set the folder"
 e2e_driver click --title TInsDir --text "Дальше" || e2e_fail "cannot click Дальше in TInsDir"
-# The progress panel, when the installation is slow enough to be caught (not checked).
+# The progress panel, photographed when the installation is slow enough to be caught (not checked).
+for _ in $(seq 20); do
+  e2e_driver visible --title TInsMain --text "Формирование папок ПК" 2>/dev/null && break
+  sleep 0.1
+done
 e2e_screenshot 05-progress || true
 
 setup_shot TNstr 06-settings

@@ -17,8 +17,15 @@
 //                                                        selects the list box line TEXT (blanks at
 //                                                        its start ignored) and double-clicks it
 //   uidriver close --title T                             asks the window to close
+//   uidriver client --title T [--class C]                "width<TAB>height" of the window's client
+//                                                        area in screen pixels
+//   uidriver rect --title T [--class C]                  "left<TAB>top<TAB>width<TAB>height" of the
+//                                                        window with its frame, on the screen
 //   uidriver list                                        visible top-level windows
 //   uidriver screenshot FILE                             the whole screen as a 24-bit BMP
+//   uidriver hold FILE [--timeout S]                     opens FILE sharing nothing, as another
+//                                                        program holding it would, prints "held"
+//                                                        and keeps it open S seconds (600)
 //
 // Output is UTF-8. Exit code 0 on success, 1 with a message on failure, 2 on bad usage.
 #include <windows.h>
@@ -433,13 +440,48 @@ int Screenshot(const Args& args) {
   return ok ? 0 : Fail("cannot write " + Utf8(args.plain[0]));
 }
 
+int Client(const Args& args) {
+  std::string error;
+  std::optional<HWND> window = Target(args, true, &error);
+  if (!window) return Fail(error);
+  RECT client;
+  if (!::GetClientRect(*window, &client)) return Fail("cannot read the client area");
+  Print(std::to_string(client.right - client.left) + "\t" + std::to_string(client.bottom - client.top));
+  return 0;
+}
+
+int WindowRect(const Args& args) {
+  std::string error;
+  std::optional<HWND> window = Target(args, true, &error);
+  if (!window) return Fail(error);
+  RECT r;
+  if (!::GetWindowRect(*window, &r)) return Fail("cannot read the window's place");
+  Print(std::to_string(r.left) + "\t" + std::to_string(r.top) + "\t" + std::to_string(r.right - r.left) + "\t" +
+        std::to_string(r.bottom - r.top));
+  return 0;
+}
+
+int Hold(const Args& args) {
+  if (args.plain.size() != 1) return Fail("hold needs a file name");
+  HANDLE file = ::CreateFileW(args.plain[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Fail("cannot open " + Utf8(args.plain[0]));
+  Print("held");
+  ::Sleep(static_cast<DWORD>(Seconds(args, 600) * 1000));
+  ::CloseHandle(file);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // Screen pixels in every answer, whatever the screen's text size (a program unaware of it would
+  // see the system's scaled-down picture of the windows and of the screen).
+  ::SetProcessDPIAware();
   std::optional<Args> args = Parse(argc, argv);
   if (!args) {
     Write(STD_ERROR_HANDLE,
-          "usage: uidriver wait|gone|texts|settext|click|visible|selected|dblclick|close|list|screenshot [options]\n");
+          "usage: uidriver wait|gone|texts|settext|click|visible|selected|dblclick|close|client|rect|list|screenshot|hold [options]\n");
     return kUsage;
   }
   const std::wstring& c = args->command;
@@ -449,6 +491,8 @@ int wmain(int argc, wchar_t** argv) {
   if (c == L"settext") return SetText(*args);
   if (c == L"click") return Click(*args);
   if (c == L"close") return Close(*args);
+  if (c == L"client") return Client(*args);
+  if (c == L"rect") return WindowRect(*args);
   if (c == L"visible") return Visible(*args);
   if (c == L"selected") return Selected(*args);
   if (c == L"dblclick") return DoubleClick(*args);
@@ -457,6 +501,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (c == L"screenshot") return Screenshot(*args);
+  if (c == L"hold") return Hold(*args);
   Write(STD_ERROR_HANDLE, "uidriver: unknown command " + Utf8(c) + "\n");
   return kUsage;
 }
