@@ -2,7 +2,9 @@
 #
 # Environment: SETUP_EXE, and the tools that make the sample distribution: NATIVE_MKSAMPLE and
 # NATIVE_TLXPACK (a native build's, used when present), else WIN_MKSAMPLE and WIN_TLXPACK under Wine;
-# TLXSTUB_EXE, the stand-in tlx.exe (a placeholder goes in when it is missing).
+# TLXSTUB_EXE, the stand-in tlx.exe (a placeholder goes in when it is missing); E2E_EXTRA_PAYLOAD_MB,
+# when set, adds a file Base/bulk.dat of that many MiB of random bytes to the payload, so the
+# installation lasts long enough to be photographed (scripts/screenshots.sh sets it).
 
 # setup_dist: writes the sample payload (SETUP_PAYLOAD) and the distribution, with setup.exe, to
 # C:\dist of the prefix (SETUP_DIST). Native tools write the payload to $E2E_DIR/payload; the Windows
@@ -16,6 +18,7 @@ setup_dist() {
   if [ -x "${NATIVE_MKSAMPLE:-}" ] && [ -x "${NATIVE_TLXPACK:-}" ]; then
     "$NATIVE_MKSAMPLE" "$SETUP_PAYLOAD" "${stub[@]}" >"$E2E_DIR/logs/mksample.log" 2>&1 ||
       e2e_fail "mksample failed"
+    setup_extra_payload
     "$NATIVE_TLXPACK" build "$SETUP_PAYLOAD" -o "$SETUP_DIST" --volume-size 64K --setup "$SETUP_EXE" \
       >"$E2E_DIR/logs/tlxpack.log" 2>&1 || e2e_fail "tlxpack build failed"
   else
@@ -25,11 +28,20 @@ setup_dist() {
     if [ ${#stub[@]} -gt 0 ]; then wstub=(--tlx-exe "$(e2e_winpath "$TLXSTUB_EXE")"); fi
     wine "$WIN_MKSAMPLE" "$(e2e_winpath "$SETUP_PAYLOAD")" "${wstub[@]}" >"$E2E_DIR/logs/mksample.log" 2>&1 ||
       e2e_fail "mksample.exe failed"
+    setup_extra_payload
     wine "$WIN_TLXPACK" build "$(e2e_winpath "$SETUP_PAYLOAD")" -o 'C:\dist' --volume-size 64K \
       --setup "$(e2e_winpath "$SETUP_EXE")" >"$E2E_DIR/logs/tlxpack.log" 2>&1 || e2e_fail "tlxpack.exe build failed"
   fi
   [ -f "$SETUP_DIST/setup.exe" ] || e2e_fail "the distribution has no setup.exe"
   e2e_log "sample distribution in C:\\dist"
+}
+
+# The optional bulk file of E2E_EXTRA_PAYLOAD_MB (see above).
+setup_extra_payload() {
+  if [ -n "${E2E_EXTRA_PAYLOAD_MB:-}" ]; then
+    head -c "$((E2E_EXTRA_PAYLOAD_MB * 1048576))" /dev/urandom >"$SETUP_PAYLOAD/Base/bulk.dat" ||
+      e2e_fail "cannot write the bulk file"
+  fi
 }
 
 # setup_click TITLE CAPTION: clicks a button of a window once the window is up.
