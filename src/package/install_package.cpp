@@ -6,8 +6,7 @@
 #include "package/buffer_extract.h"
 #include "package/folder_tree.h"
 #include "package/link_guard.h"
-#include "package/volume_stream.h"
-#include "package/volume_blocks.h"
+#include "package/volume_pipeline.h"
 #include "platform/fs.h"
 #include "store/record_format.h"
 #include "store/scramble.h"
@@ -91,22 +90,15 @@ class Installer {
 
   void BuildInstallBuffer(int group, const std::string& buffer_path) {
     MeasureTarget(settings_.InstallDir, measure_);
-    // Whatever had these names goes first (a link as a link), so nothing is written through it.
-    TransientFile unpacked(settings_.InstallDir + kUnpackedVolumeName);
-    unpacked.Remove();
+    // Whatever had the buffer's name goes first (a link as a link), so nothing is written through it.
     if (platform::Attributes(buffer_path)) platform::DeleteFile(buffer_path);
     RequireNoLinksBelow(settings_.InstallDir, buffer_path);
-    RequireNoLinksBelow(settings_.InstallDir, unpacked.path());
     store::SFile buffer(buffer_path, store::kSFileCreateAsk);
-    volumes_->CheckGroupVolumes(group, [&](const std::string& volume) {
-      if (!UnpackVolume(unpacked.path(), volume)) {
-        messages::RaiseMsg("Файл " + volume + " - Ошибки при распаковке", messages::kMsgFinalText);
-      }
-      {
-        store::SFile in(unpacked.path(), store::kSFileRead);
-        AppendVolumeBlocks(in, buffer, record_, volume);
-      }
-      unpacked.Finish();
+    VolumePipeline pipeline(settings_.DecodeThreads != 0 ? settings_.DecodeThreads : DefaultDecodeThreads());
+    pipeline.Run(volumes_->GroupVolumes(group), [&](const VolumeToCheck& volume, DecodedVolume& decoded) {
+      const VolumeState state = decoded.State();
+      volumes_->Record(volume, state);
+      if (state == VolumeState::kGood) AppendDecodedVolume(decoded, buffer, buffer_path, volume.path, volume.path);
     });
     buffer.Close();
   }

@@ -1,6 +1,6 @@
 // The install step: the folder tree, then for volume groups 0, 1 and 2 in turn the verification of
-// the group's volumes, their unpacking into the install buffer "\InsBf" (through "\tmp_pck.tmp", one
-// volume at a time) and, while no volume has failed, the extraction of the buffer's files; at the end
+// the group's volumes, their decoding straight into the install buffer "\InsBf" (on several threads,
+// handed on in volume order) and, while no volume has failed, the extraction of the buffer's files; at the end
 // the error list or the reference copies. The GUI and the command-line installer share it and differ
 // only in their InstallView.
 #pragma once
@@ -40,6 +40,7 @@ struct InstallSettings {
   int InstallVariant = 0;     // 0 two components, 1 three components
   std::string StartDir;       // the setup program's folder, holding "Setup"
   InstallRecord* record = nullptr;  // when set, notes every folder created and file written
+  unsigned DecodeThreads = 0;       // threads decoding volumes; 0: DefaultDecodeThreads()
 };
 
 // Runs the install step. True when every volume was present and intact and everything was installed;

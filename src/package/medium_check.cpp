@@ -1,5 +1,4 @@
 #include "package/medium_check.h"
-#include "package/volume_stream.h"
 
 #include <exception>
 #include <random>
@@ -11,7 +10,7 @@
 #include "package/lzma_volume.h"
 #include "package/manifest_check.h"
 #include "package/manifest_line.h"
-#include "package/volume_blocks.h"
+#include "package/volume_pipeline.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "store/record_format.h"
@@ -52,11 +51,6 @@ std::string Printable(std::string text) {
   return text;
 }
 
-std::string NameOf(const std::string& path) {
-  const size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The volume an error line of the volume set names: "Файл <name> - ...".
 std::string VolumeOfLine(const std::string& line) {
   const std::string prefix = "Файл ";
@@ -84,14 +78,12 @@ class WorkFolder {
   }
   ~WorkFolder() {
     RemoveIfThere(Buffer());
-    RemoveIfThere(Unpacked());
     platform::RemoveFolder(path_);
   }
   WorkFolder(const WorkFolder&) = delete;
   WorkFolder& operator=(const WorkFolder&) = delete;
 
   std::string Buffer() const { return path_ + kInstallBufferName; }
-  std::string Unpacked() const { return path_ + kUnpackedVolumeName; }
 
  private:
   std::string path_;
@@ -99,8 +91,9 @@ class WorkFolder {
 
 class Checker {
  public:
-  Checker(const std::string& start_dir, const std::string& work_folder, VolumeProgress& progress, MediumReport& out)
-      : start_dir_(start_dir), work_folder_(work_folder), progress_(progress), out_(out) {}
+  Checker(const std::string& start_dir, const std::string& work_folder, VolumeProgress& progress, unsigned threads,
+          MediumReport& out)
+      : start_dir_(start_dir), work_folder_(work_folder), progress_(progress), threads_(threads), out_(out) {}
 
   void Run() {
     std::optional<VolumeSet> volumes;
@@ -128,11 +121,15 @@ class Checker {
       try {
         store::SFile buffer(work->Buffer(), store::kSFileCreateReplace);
         try {
-          volumes->CheckGroupVolumes(group, [&](const std::string& volume) {
+          VolumePipeline pipeline(threads_ != 0 ? threads_ : DefaultDecodeThreads());
+          pipeline.Run(volumes->GroupVolumes(group), [&](const VolumeToCheck& volume, DecodedVolume& decoded) {
+            const VolumeState state = decoded.State();
+            volumes->Record(volume, state);
+            if (state != VolumeState::kGood) return;
             try {
-              AppendVolumeToBuffer(volume, work->Unpacked(), buffer, record_);
+              AppendDecodedVolume(decoded, buffer, work->Buffer(), volume.path, volume.name);
             } catch (...) {
-              Report(NameOf(volume), ErrorText(std::current_exception()));
+              Report(volume.name, ErrorText(std::current_exception()));
               volume_failed = true;
             }
           });
@@ -236,26 +233,15 @@ class Checker {
   const std::string& start_dir_;
   const std::string& work_folder_;
   VolumeProgress& progress_;
+  unsigned threads_;
   MediumReport& out_;
   store::WRec record_;
 };
 
 }  // namespace
 
-void AppendVolumeToBuffer(const std::string& volume, const std::string& unpacked, store::SFile& buffer,
-                          store::WRec& piece) {
-  struct Remove {
-    const std::string& path;
-    ~Remove() { RemoveIfThere(path); }
-  } remove{unpacked};
-  if (!UnpackVolume(unpacked, volume)) {
-    messages::RaiseMsg("Файл " + NameOf(volume) + " - Ошибки при распаковке", messages::kMsgFinalText);
-  }
-  store::SFile in(unpacked, store::kSFileRead);
-  AppendVolumeBlocks(in, buffer, piece, NameOf(volume));
-}
-
-MediumReport CheckMedium(const std::string& start_dir, const std::string& work_folder, VolumeProgress& progress) {
+MediumReport CheckMedium(const std::string& start_dir, const std::string& work_folder, VolumeProgress& progress,
+                         unsigned threads) {
   MediumReport report;
   // The volume set makes the distribution folder current; the caller keeps its own.
   struct KeepCurrentFolder {
@@ -263,7 +249,7 @@ MediumReport CheckMedium(const std::string& start_dir, const std::string& work_f
     ~KeepCurrentFolder() { platform::SetCurrentFolder(folder); }
   } keep;
   try {
-    Checker(start_dir, work_folder, progress, report).Run();
+    Checker(start_dir, work_folder, progress, threads, report).Run();
   } catch (...) {
     report.problems.push_back({"Setup", ErrorText(std::current_exception())});
   }

@@ -4,10 +4,9 @@
 // its blocks, each group's install buffer opened as the compound file it is, its manifest read with
 // the installer's own line and contradiction checks, and every logical file a line names walked.
 // Each problem is reported in the installer's words with the volume or manifest line it concerns;
-// all groups are checked, whatever an earlier one held. Nothing is installed: the only files written
-// are the step's own transient ones (the unpacked volume and one group's install buffer, under
-// their installer names) in a folder of their own below the caller's working folder, removed on
-// every path out.
+// all groups are checked, whatever an earlier one held. Nothing is installed: the only file written
+// is the step's own transient one (one group's install buffer, under its installer name) in a folder
+// of its own below the caller's working folder, removed on every path out.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -51,14 +50,8 @@ struct MediumReport {
 // folder below `work_folder` (an existing folder). `progress` sees the volume bars as the install
 // step moves them. Never raises for a fault of the medium; a failure of the working folder is
 // reported as a problem too. The current folder is kept.
-MediumReport CheckMedium(const std::string& start_dir, const std::string& work_folder, VolumeProgress& progress);
-
-// One verified volume into its group's install buffer: unpacks `volume` through the transient file
-// `unpacked` and appends its blocks' payloads to `buffer` (`piece`: the caller's record buffer).
-// Touches nothing but these, so volumes may be handled on several threads, each with its own files.
-// Raises ZError 0 "Файл <volume> - Ошибки при распаковке", AppendVolumeBlocks's errors and the file
-// layer's; `unpacked` is gone afterwards either way.
-void AppendVolumeToBuffer(const std::string& volume, const std::string& unpacked, store::SFile& buffer,
-                          store::WRec& piece);
+// Volumes are decoded on `threads` threads (0: DefaultDecodeThreads()); the report is the same.
+MediumReport CheckMedium(const std::string& start_dir, const std::string& work_folder, VolumeProgress& progress,
+                         unsigned threads = 0);
 
 }  // namespace tlx::package

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "package/volume_stream.h"
+
 namespace tlx::store {
 class SFile;
 class WRec;
@@ -22,6 +24,27 @@ inline constexpr uint32_t kMaxBlockPayload = kVolumeBlockSize - 2;
 // field or its length is larger than the block, and the file layer's errors.
 void AppendVolumeBlocks(store::SFile& unpacked, store::SFile& buffer, store::WRec& piece,
                         const std::string& source);
+
+// The same, as a stream: an unpacked volume arriving in pieces of any size goes straight into
+// `buffer`, with no file of its own. Raises the same errors as AppendVolumeBlocks, in Write or in
+// Finish (a short last block is only known at the end).
+class BlockSink final : public DecodedSink {
+ public:
+  BlockSink(store::SFile& buffer, std::string source) : buffer_(buffer), source_(std::move(source)) {}
+  bool Write(std::span<const uint8_t> bytes) override;
+  // After the last piece: the last block must hold its length field and the payload it announces.
+  void Finish() const;
+
+ private:
+  [[noreturn]] void Raise(const std::string& what) const;
+
+  store::SFile& buffer_;
+  std::string source_;
+  uint64_t block_ = 0;     // the block being read
+  uint32_t position_ = 0;  // in that block, 0 .. kVolumeBlockSize - 1
+  uint16_t length_ = 0;    // its payload length, once both bytes are in
+  uint8_t low_ = 0;        // the first byte of the length field
+};
 
 // The unpacked volume images carrying `payload`: full blocks of 16382 payload bytes, the last block
 // of an image only as long as it needs; `blocks_per_volume` (>= 1) blocks per image. An empty

@@ -5,6 +5,9 @@
 #include "messages/zerror.h"
 #include "package/volume_checksum.h"
 #include "platform/fs.h"
+#include "platform/file.h"
+#include "platform/error.h"
+#include "platform/sha256.h"
 #include "store/sfile.h"
 
 namespace tlx::package {
@@ -86,49 +89,104 @@ void VolumeSet::Fail(std::string line) {
   ++failed_volumes_;
 }
 
-void VolumeSet::CheckGroupVolumes(int group, const std::function<void(const std::string& path)>& onVerified) {
+std::vector<VolumeToCheck> VolumeSet::GroupVolumes(int group) {
   folder_ = SetupFolderOf(program_folder_);
   const VolumeRange range = ranges_[group];
-  if (range.empty()) return;  // consumes no records
-  std::vector<uint8_t> block;
+  std::vector<VolumeToCheck> volumes;
+  if (range.empty()) return volumes;  // consumes no records
+  volumes.reserve(static_cast<size_t>(range.count()));
   for (int32_t number = range.first; number <= range.last; ++number) {
+    VolumeToCheck volume;
     uint8_t record[kRecordSize];
-    const bool has_record = table_->Read(record, sizeof record) == sizeof record;
-    const std::string name = VolumeName(number);
-    StepVolumeProgress(name);
-    const std::string path = folder_ + name;
-    if (!platform::FileExists(path)) {
-      Fail("Файл " + name + " - отсутствует");
-      continue;
+    volume.has_record = table_->Read(record, sizeof record) == sizeof record;
+    volume.name = VolumeName(number);
+    volume.path = folder_ + volume.name;
+    if (volume.has_record) {
+      volume.lo = Load32(record);
+      volume.hi = Load32(record + 4);
     }
-    const platform::Sha256Digest* expected_digest = digests_ ? FindDigest(*digests_, name) : nullptr;
-    if (!has_record || (digests_ && expected_digest == nullptr)) {
-      Fail("Файл " + name + " - нет контрольной суммы");
-      continue;
-    }
-    VolumeChecksumStream checksum;
-    platform::Sha256 digest;
-    if (expected_digest != nullptr && !digest.valid()) {
-      messages::RaiseMsg("SHA-256 недоступен в этой системе", messages::kMsgFinalText);
-    }
-    {
-      store::SFile volume(path, store::kSFileRead);
-      block.resize(kReadBlock);
-      while (const uint32_t done = volume.Read(block.data(), kReadBlock)) {
-        checksum.Update(block.data(), done);
-        if (expected_digest != nullptr) digest.Update({block.data(), done});
+    if (digests_) {
+      const platform::Sha256Digest* expected = FindDigest(*digests_, volume.name);
+      if (expected == nullptr) {
+        volume.has_record = false;
+      } else {
+        volume.digest = *expected;
       }
     }
-    uint32_t lo = 0;
-    uint32_t hi = 0;
-    checksum.AddTo(&lo, &hi);
-    const bool digest_holds = expected_digest == nullptr || digest.Finish() == *expected_digest;
-    if (lo == Load32(record) && hi == Load32(record + 4) && digest_holds) {
-      onVerified(path);
-    } else {
-      Fail("Файл " + name + " - Ошибки при чтении");
+    volumes.push_back(std::move(volume));
+  }
+  return volumes;
+}
+
+void VolumeSet::Record(const VolumeToCheck& volume, VolumeState state) {
+  StepVolumeProgress(volume.name);
+  switch (state) {
+    case VolumeState::kGood:
+      break;
+    case VolumeState::kMissing:
+      Fail("Файл " + volume.name + " - отсутствует");
+      break;
+    case VolumeState::kNoChecksum:
+      Fail("Файл " + volume.name + " - нет контрольной суммы");
+      break;
+    case VolumeState::kDamaged:
+      Fail("Файл " + volume.name + " - Ошибки при чтении");
+      break;
+  }
+}
+
+void VolumeSet::CheckGroupVolumes(int group, const std::function<void(const std::string& path)>& onVerified) {
+  for (const VolumeToCheck& volume : GroupVolumes(group)) {
+    const VolumeState state = CheckVolumeFile(volume);
+    Record(volume, state);
+    if (state == VolumeState::kGood) onVerified(volume.path);
+  }
+}
+
+VolumeState CheckVolumeFile(const VolumeToCheck& volume, std::vector<uint8_t>* keep, size_t keep_limit) {
+  if (!platform::FileExists(volume.path)) return VolumeState::kMissing;
+  if (!volume.has_record) return VolumeState::kNoChecksum;
+  VolumeChecksumStream checksum;
+  platform::Sha256 digest;
+  if (volume.digest && !digest.valid()) {
+    messages::RaiseMsg("SHA-256 недоступен в этой системе", messages::kMsgFinalText);
+  }
+  platform::File file = platform::File::Open(volume.path, {platform::Access::Read, platform::kShareRead,
+                                                           platform::Disposition::OpenExisting, true});
+  if (!file.valid()) {
+    const uint32_t error = platform::LastError();
+    if (error == platform::err::kFileNotFound || error == platform::err::kPathNotFound) {
+      messages::RaiseMsg(volume.path, store::kMsgFileMissing);
+    }
+    messages::RaiseSysError(volume.path);
+  }
+  std::vector<uint8_t> block;
+  std::vector<uint8_t>* into = keep != nullptr ? keep : &block;
+  into->clear();
+  size_t kept = 0;  // bytes of the volume at the front of *into
+  for (;;) {
+    if (into->size() < kept + kReadBlock) into->resize(kept + kReadBlock);
+    uint32_t done = 0;
+    if (!file.Read(into->data() + kept, kReadBlock, &done)) messages::RaiseSysError(volume.path);
+    if (done == 0) break;
+    checksum.Update(into->data() + kept, done);
+    if (volume.digest) digest.Update({into->data() + kept, done});
+    // Keep the bytes while the volume stays small enough; past the limit, read on in place.
+    if (into == keep && kept + done <= keep_limit) {
+      kept += done;
+    } else if (into == keep) {
+      into->clear();
+      into->shrink_to_fit();
+      into = &block;
+      kept = 0;
     }
   }
+  into->resize(kept);
+  uint32_t lo = 0;
+  uint32_t hi = 0;
+  checksum.AddTo(&lo, &hi);
+  const bool digest_holds = !volume.digest || digest.Finish() == *volume.digest;
+  return lo == volume.lo && hi == volume.hi && digest_holds ? VolumeState::kGood : VolumeState::kDamaged;
 }
 
 }  // namespace tlx::package

@@ -45,6 +45,27 @@ class VolumeProgress {
   virtual void ShowVolumeBars(const std::string& volume, int tens, int units) = 0;
 };
 
+// One volume of a group as the table and SHA256SUMS describe it, before it is looked at.
+struct VolumeToCheck {
+  std::string name;  // "TlxStp5_320.004"
+  std::string path;  // in the distribution folder
+  bool has_record = false;  // the table has its checksum (and SHA256SUMS its digest, when there is one)
+  uint32_t lo = 0;
+  uint32_t hi = 0;
+  std::optional<platform::Sha256Digest> digest;
+};
+
+// What looking at a volume found.
+enum class VolumeState : uint8_t { kGood, kMissing, kNoChecksum, kDamaged };
+
+// Looks at a volume: there, with a checksum, and matching it (and its digest). Reads the volume once
+// in pieces of at most 1 MiB; when `keep` is set and the volume is no larger than `keep_limit`, its
+// bytes stay in `*keep` so it need not be read again. Touches nothing but the volume, so several
+// threads may look at volumes at once. A volume that exists but cannot be read raises the file
+// layer's ZError naming it.
+VolumeState CheckVolumeFile(const VolumeToCheck& volume, std::vector<uint8_t>* keep = nullptr,
+                            size_t keep_limit = 0);
+
 // First and last volume number of a group; last < first means an empty group.
 struct VolumeRange {
   int32_t first = 0;
@@ -81,6 +102,13 @@ class VolumeSet {
   // volume before the next one is looked at.
   // A volume that exists but cannot be read raises the file layer's ZError.
   void CheckGroupVolumes(int group, const std::function<void(const std::string& path)>& onVerified);
+
+  // The volumes of `group` (0..2) in number order with their table records, read in turn from the
+  // table; the distribution folder becomes current. Nothing is shown or counted yet: each volume's
+  // state goes to Record, in the same order, as it is taken.
+  std::vector<VolumeToCheck> GroupVolumes(int group);
+  // Advances the bars by `volume` and lists it when its state is not kGood.
+  void Record(const VolumeToCheck& volume, VolumeState state);
 
   // Advances the volume bars by one volume.
   void StepVolumeProgress(const std::string& volume);

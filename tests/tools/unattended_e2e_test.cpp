@@ -934,6 +934,54 @@ TEST_P(UnattendedEndTest, ExitCodeAndWhatIsLeft) {
   if (c.check) c.check(*this);
 }
 
+// The volumes decoded on one thread or on several: the same exit code, log, messages and installed
+// tree, for a good distribution and for ones that get worse case by case.
+TEST_F(UnattendedEndTest, OneDecodingThreadOrSeveralEndAlike) {
+  struct Case {
+    const char* label;
+    std::function<void(UnattendedEndTest&)> prepare;
+  };
+  const Case cases[] = {
+      {"good", nullptr},
+      {"a damaged volume", [](UnattendedEndTest& t) { t.DamageVolume(); }},
+      {"and a missing one", [](UnattendedEndTest& t) { fs::remove(t.Setup("TlxStp5_320.003")); }},
+      {"a volume that does not unpack", [](UnattendedEndTest& t) { t.CutVolumeBehindAGoodChecksum(1); }},
+  };
+  struct Outcome {
+    int code = 0;
+    std::string err, log;
+    std::map<std::string, std::string> tree;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    if (c.prepare) c.prepare(*this);
+    std::vector<Outcome> outcomes;
+    for (const char* threads : {"1", "3"}) {
+      setenv("TLX_DECODE_THREADS", threads, 1);
+      Outcome outcome;
+      outcome.code = Run({"/VERYSILENT", std::string("/DIR=") + kInstallDir, "/LOG=c:\\setup.log"});
+      unsetenv("TLX_DECODE_THREADS");
+      outcome.err = err;
+      for (const std::string& line : Lines(Log())) outcome.log += line.substr(std::min<size_t>(line.size(), 20)) + "\n";
+      if (InstallDirExists()) outcome.tree = test::TreeFiles(target_.NativePath("tlx5_320"));
+      if (auto cfg = outcome.tree.find("CFG/CFG.TLX"); cfg != outcome.tree.end()) cfg->second = WithoutMoments(cfg->second);
+      outcomes.push_back(std::move(outcome));
+      // A clean target for the next run, started from the same folder.
+      platform::SetCurrentFolder(dist_drive_.Path("dist"));
+      fs::remove_all(target_.NativePath("tlx5_320"));
+      fs::remove(target_.NativePath("setup.log"));
+      fs::remove(target_.NativePath("registry.ini"));
+      for (const auto& entry : fs::directory_iterator(target_.NativePath("Desktop"))) fs::remove(entry.path());
+    }
+    EXPECT_EQ(outcomes[0].code, c.prepare ? 4 : 0) << outcomes[0].err;
+    EXPECT_EQ(outcomes[1].code, outcomes[0].code);
+    EXPECT_EQ(outcomes[1].err, outcomes[0].err);
+    EXPECT_EQ(outcomes[1].log, outcomes[0].log);
+    EXPECT_TRUE(outcomes[1].tree == outcomes[0].tree);
+    EXPECT_EQ(outcomes[0].tree.empty(), c.prepare != nullptr);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Ends, UnattendedEndTest,
     ::testing::Values(
