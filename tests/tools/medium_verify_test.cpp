@@ -161,6 +161,15 @@ TEST_F(MediumVerifyTest, NamesEachProblemWithItsExitCodeAndWritesOnlyTheLog) {
     EXPECT_TRUE(test::TreeFiles(dist_drive_.native()) == before);
     EXPECT_TRUE(fs::is_empty(temp_));
     EXPECT_EQ(test::TreeFiles(log_drive_.native()).size(), 1u);
+
+    // The volumes decoded on one thread and on three: the same lines.
+    const std::string lines = err;
+    for (const char* threads : {"1", "3"}) {
+      setenv("TLX_DECODE_THREADS", threads, 1);
+      EXPECT_EQ(Run("case", {"/VERIFY", "/VERYSILENT"}), c.code) << threads;
+      unsetenv("TLX_DECODE_THREADS");
+      EXPECT_EQ(err, lines) << threads;
+    }
   }
 }
 
