@@ -4,7 +4,7 @@
 # decoding the same volumes (time and peak memory). Not part of the test command; see README.
 #
 #   bash bench/dist_bench.sh [--size MB] [--rounds N] [--volume-size SIZE] [--work DIR]
-#                            [--build DIR] [--memory-sizes "SIZE ..."] [--profile] [--keep]
+#                            [--build DIR] [--memory-sizes "SIZE ..."] [--reference DIR] [--profile] [--keep]
 #
 #   --size MB           payload size (default 412); 60 for a quick run
 #   --rounds N          interleaved rounds of the three timed commands (default 3)
@@ -13,7 +13,10 @@
 #                       there between runs and made again only for another size
 #   --build DIR         the native build folder (default build/native)
 #   --memory-sizes LIST also builds the payload once per volume size in LIST (e.g. "1M 64M 256M") and
-#                       prints each build's peak memory beside the main build's
+#                       prints each build's peak memory beside the main build's, and the installer's
+#                       peak memory installing each
+#   --reference DIR     a native build folder of an earlier version: its tlxsetup is timed too, so the
+#                       one-thread installer can be held against it
 #   --profile           also records one tlxsetup run with perf and prints where its time goes
 #   --keep              keep the distribution and the 7-Zip archive
 #
@@ -32,6 +35,7 @@ build=$root/build/native
 profile=0
 keep=0
 memory_sizes=
+reference=
 while [ $# -gt 0 ]; do
   case $1 in
     --size) size=$2; shift 2 ;;
@@ -42,6 +46,7 @@ while [ $# -gt 0 ]; do
     --profile) profile=1; shift ;;
     --keep) keep=1; shift ;;
     --memory-sizes) memory_sizes=$2; shift 2 ;;
+    --reference) reference=$(cd "$2" && pwd)/tools/tlxsetup/tlxsetup; shift 2 ;;
     -h|--help) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "dist_bench: unknown argument $1" >&2; exit 2 ;;
   esac
@@ -76,6 +81,7 @@ fi
 payload_bytes=$(du -sb "$payload" | cut -f1)
 payload_files=$(find "$payload" -type f | wc -l)
 
+install_drive=$work/c
 # Runs a command under /usr/bin/time; appends "seconds peak_kib" to the file $1.
 timed() {
   local out=$1; shift
@@ -95,21 +101,40 @@ volumes=$(ls "$dist"/Setup/TlxStp5_320.* | wc -l)
 for vs in $memory_sizes; do
   rm -rf "$work/dist-memory"
   timed "$work/build-$vs.times" "$tlxpack" build "$payload" -o "$work/dist-memory" --volume-size "$vs"
+  install "$work/setup-$vs.times" "$work/dist-memory"
   rm -rf "$work/dist-memory"
 done
+install_drive=$work/c
+# Bytes the installer writes (every write and pwrite, whatever file), against the installed size.
+written=0
+installed_bytes=0
+if command -v strace >/dev/null; then
+  rm -rf "$install_drive" "$work/registry.ini"
+  mkdir -p "$install_drive"
+  (cd "$dist" && TLX_DESKTOP='c:\Desktop' TLX_REGISTRY="$work/registry.ini" \
+    strace -f -qq -e trace=write,pwrite64,writev,pwritev -o "$work/strace.txt" \
+    "$tlxsetup" --drive "c=$install_drive" /VERYSILENT '/DIR=c:\tlx' /NOSHORTCUT > /dev/null 2>&1)
+  written=$(awk '/= [0-9]+$/ { s += $NF } END { print s + 0 }' "$work/strace.txt")
+  installed_bytes=$(du -sb "$install_drive/tlx" | cut -f1)
+  rm -rf "$install_drive" "$work/strace.txt"
+fi
 
 archive=$work/payload.7z
 rm -f "$archive"
 (cd "$payload" && timed "$work/7za.times" 7zz a -m0=lzma -md=8m -mf=off -mmt=1 "$archive" .)
 archive_bytes=$(stat -c %s "$archive")
 
-install_drive=$work/c
 decoded=$work/decoded
+# install TIMES [DIST] [PROGRAM [ENV...]]: one timed installation, whatever it leaves removed.
 install() {
+  local times=$1 from=${2:-$dist} program=${3:-$tlxsetup}
+  shift $(( $# < 3 ? $# : 3 ))
   rm -rf "$install_drive" "$work/registry.ini"
   mkdir -p "$install_drive"
-  (cd "$dist" && TLX_DESKTOP='c:\Desktop' TLX_REGISTRY="$work/registry.ini" \
-    timed "$work/setup.times" "$tlxsetup" --drive "c=$install_drive" /VERYSILENT '/DIR=c:\tlx' /NOSHORTCUT)
+  (cd "$from" && env TLX_DESKTOP='c:\Desktop' TLX_REGISTRY="$work/registry.ini" "$@" \
+    /usr/bin/time -f '%e %M' -o "$work/time.tmp" "$program" --drive "c=$install_drive" /VERYSILENT '/DIR=c:\tlx' /NOSHORTCUT \
+    > "$work/last.log" 2>&1) || { echo "dist_bench: installation failed" >&2; tail -5 "$work/last.log" >&2; exit 1; }
+  cat "$work/time.tmp" >> "$times"
   rm -rf "$install_drive"
 }
 unpack_7z() {
@@ -120,7 +145,9 @@ unpack_7z() {
   rm -rf "$decoded"
 }
 for round in $(seq "$rounds"); do
-  install
+  install "$work/setup.times"
+  install "$work/setup1.times" "$dist" "$tlxsetup" TLX_DECODE_THREADS=1
+  [ -z "$reference" ] || install "$work/reference.times" "$dist" "$reference"
   unpack_7z
   timed "$work/verify.times" "$tlxpack" verify "$dist"
 done
@@ -138,7 +165,7 @@ echo "payload            $(mb "$payload_bytes") MB in $payload_files files ($(aw
 echo "distribution       $(mb "$dist_bytes") MB in $volumes volumes${volume_size:+ of $volume_size}"
 echo "7-Zip archive      $(mb "$archive_bytes") MB (7zz a -m0=lzma -md=8m -mf=off -mmt=1)"
 echo "size ratio         $(awk -v a="$dist_bytes" -v b="$archive_bytes" 'BEGIN { printf "%.3f", a / b }') (distribution / 7-Zip archive)"
-kib_to_mib() { awk '{ printf "%.0f", $2 / 1024 }' "$1"; }
+kib_to_mib() { awk '$2 > m { m = $2 } END { printf "%.0f", m / 1024 }' "$1"; }  # the highest peak
 echo "builder memory     $(kib_to_mib "$work/build.times") MiB peak (tlxpack build, volumes of ${volume_size:-4M}, $(nproc) jobs)$(
   for vs in $memory_sizes; do printf '; %s MiB at %s' "$(kib_to_mib "$work/build-$vs.times")" "$vs"; done)"
 echo
@@ -146,12 +173,24 @@ printf '%-28s %11s %12s\n' "" "median" "peak memory"
 row "tlxpack build (once)" "$work/build.times"
 row "7zz a (once)" "$work/7za.times"
 row "tlxsetup /VERYSILENT" "$work/setup.times"
+row "tlxsetup, one thread" "$work/setup1.times"
+[ -z "$reference" ] || row "reference tlxsetup" "$work/reference.times"
 row "7zz e -tlzma86, all volumes" "$work/7ze.times"
 row "tlxpack verify" "$work/verify.times"
 echo
 echo "ratios over $rounds rounds (median of each round's ratio):"
 echo "  tlxsetup / 7zz e        $(ratio "$work/setup.times" "$work/7ze.times" | awk '{ printf "%.2f", $1 }')"
 echo "  tlxpack verify / 7zz e  $(ratio "$work/verify.times" "$work/7ze.times" | awk '{ printf "%.2f", $1 }')"
+echo "  one thread / 7zz e      $(ratio "$work/setup1.times" "$work/7ze.times" | awk '{ printf "%.2f", $1 }')"
+[ -z "$reference" ] ||
+  echo "  one thread / reference $(ratio "$work/setup1.times" "$work/reference.times" | awk '{ printf "%.2f", $1 }')"
+if [ -n "$memory_sizes" ]; then
+  echo "installer memory   $(kib_to_mib "$work/setup.times") MiB at ${volume_size:-4M}$(
+    for vs in $memory_sizes; do printf '; %s MiB at %s' "$(kib_to_mib "$work/setup-$vs.times")" "$vs"; done) (peak resident set: heap and touched pages of mapped files)"
+fi
+if [ "$written" != 0 ]; then
+  echo "bytes written      $(mb "$written") MB for $(mb "$installed_bytes") MB installed: $(awk -v w="$written" -v i="$installed_bytes" 'BEGIN { printf "%.2f", w / i }')x"
+fi
 
 if [ "$profile" = 1 ]; then
   command -v perf >/dev/null || { echo "dist_bench: perf missing (Debian's linux-perf)" >&2; exit 1; }

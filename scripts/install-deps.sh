@@ -5,7 +5,7 @@ PACKAGES=(
   cmake ninja-build g++ python3 clang
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick locales
-  liblzma-dev lzma-dev 7zip libtomlplusplus-dev
+  liblzma-dev lzma-dev 7zip strace libtomlplusplus-dev
   googletest libgtest-dev libbenchmark-dev
   libssl-dev openssl osslsigncode time
 )
