@@ -8,7 +8,6 @@
 #include "messages/btn_panel.h"
 #include "messages/dialog_model.h"
 #include "messages/win/dc_measurer.h"
-#include "messages/win/message_dialog.h"
 #include "messages/win/zcontrols.h"
 #include "messages/zbutton.h"
 
