@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The window driver against a fixture window: lists controls, types into an edit, clicks a check
-# box and a button (by caption and by id), closes the window. Cyrillic texts in and out.
+# The window driver against a fixture window: lists controls, reads the window's place, types into
+# an edit, clicks a check box and a button (by caption and by id), closes the window; holds a file
+# so that no one else opens it. Cyrillic texts in and out.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
 e2e_init uidriver
@@ -17,6 +18,23 @@ expected=$(printf 'TlxDriverFixture\t0\t%s\nEdit\t100\t\nButton\t101\tФлажо
 $texts
 expected:
 $expected"
+
+# The window's place as created (40, 40, 330 x 160 with its frame) and its client area inside it.
+[ "$(e2e_driver rect --title "$title")" = "$(printf '40\t40\t330\t160')" ] ||
+  e2e_fail "rect gave $(e2e_driver rect --title "$title")"
+read -r client_w client_h < <(e2e_driver client --title "$title")
+[ "${client_w:-0}" -gt 200 ] && [ "$client_w" -lt 330 ] && [ "${client_h:-0}" -gt 80 ] && [ "$client_h" -lt 160 ] ||
+  e2e_fail "client gave ${client_w:-?} x ${client_h:-?}"
+
+# A held file cannot be opened by anyone else until the holder lets it go.
+printf 'x' >"$WINEPREFIX/drive_c/held.txt"
+e2e_start holder "$UIDRIVER_EXE" hold 'C:\held.txt' --timeout 3
+for _ in $(seq 100); do grep -q held "$E2E_DIR/logs/holder.log" 2>/dev/null && break; sleep 0.1; done
+grep -q held "$E2E_DIR/logs/holder.log" || e2e_fail "hold did not say it holds the file"
+e2e_driver hold 'C:\held.txt' --timeout 0 2>/dev/null && e2e_fail "a held file was opened again"
+e2e_wait_exit "$holder_pid" 20
+[ "$e2e_status" = 0 ] || e2e_fail "hold ended with $e2e_status"
+e2e_driver hold 'C:\held.txt' --timeout 0 >/dev/null || e2e_fail "the file stays held after the holder ended"
 
 # Visibility, a list box's selection and a double click on one of its lines.
 e2e_driver visible --title "$title" --text "Флажок" || e2e_fail "the check box reads as hidden"
