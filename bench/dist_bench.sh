@@ -90,6 +90,18 @@ timed() {
   cat "$work/time.tmp" >> "$out"
 }
 mb() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1e6 }'; }
+# install TIMES [DIST] [PROGRAM [ENV...]]: one timed installation, whatever it leaves removed.
+install() {
+  local times=$1 from=${2:-$dist} program=${3:-$tlxsetup}
+  shift $(( $# < 3 ? $# : 3 ))
+  rm -rf "$install_drive" "$work/registry.ini"
+  mkdir -p "$install_drive"
+  (cd "$from" && env TLX_DESKTOP='c:\Desktop' TLX_REGISTRY="$work/registry.ini" "$@" \
+    /usr/bin/time -f '%e %M' -o "$work/time.tmp" "$program" --drive "c=$install_drive" /VERYSILENT '/DIR=c:\tlx' /NOSHORTCUT \
+    > "$work/last.log" 2>&1) || { echo "dist_bench: installation failed" >&2; tail -5 "$work/last.log" >&2; exit 1; }
+  cat "$work/time.tmp" >> "$times"
+  rm -rf "$install_drive"
+}
 
 dist=$work/dist
 rm -rf "$dist" "$work"/*.times
@@ -125,18 +137,6 @@ rm -f "$archive"
 archive_bytes=$(stat -c %s "$archive")
 
 decoded=$work/decoded
-# install TIMES [DIST] [PROGRAM [ENV...]]: one timed installation, whatever it leaves removed.
-install() {
-  local times=$1 from=${2:-$dist} program=${3:-$tlxsetup}
-  shift $(( $# < 3 ? $# : 3 ))
-  rm -rf "$install_drive" "$work/registry.ini"
-  mkdir -p "$install_drive"
-  (cd "$from" && env TLX_DESKTOP='c:\Desktop' TLX_REGISTRY="$work/registry.ini" "$@" \
-    /usr/bin/time -f '%e %M' -o "$work/time.tmp" "$program" --drive "c=$install_drive" /VERYSILENT '/DIR=c:\tlx' /NOSHORTCUT \
-    > "$work/last.log" 2>&1) || { echo "dist_bench: installation failed" >&2; tail -5 "$work/last.log" >&2; exit 1; }
-  cat "$work/time.tmp" >> "$times"
-  rm -rf "$install_drive"
-}
 unpack_7z() {
   rm -rf "$decoded"
   mkdir -p "$decoded"

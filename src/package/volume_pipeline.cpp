@@ -58,6 +58,7 @@ struct PipelineJob {
   bool dropped = false;  // nobody takes its bytes any more
   StreamResult result;
   uint32_t result_error = 0;
+  std::exception_ptr decode_error;
   bool drained = false;
 };
 
@@ -121,16 +122,22 @@ class SharedState {
       changed_.notify_all();
       StreamResult result;
       uint32_t error = 0;
+      std::exception_ptr failure;  // memory running out, say: raised again on the caller's thread
       if (job->state == VolumeState::kGood && !job->error && job->header_holds) {
-        QueueSink sink(*this, *job);
-        result = DecodeVolumeBody(*job->source, job->header, sink, nullptr);
-        error = platform::LastError();
+        try {
+          QueueSink sink(*this, *job);
+          result = DecodeVolumeBody(*job->source, job->header, sink, nullptr);
+          error = platform::LastError();
+        } catch (...) {
+          failure = std::current_exception();
+        }
       }
       Release(*job);
       {
         std::lock_guard lock(mutex_);
         job->result = result;
         job->result_error = error;
+        job->decode_error = failure;
         job->decoded = true;
       }
       changed_.notify_all();
@@ -189,6 +196,7 @@ class SharedState {
       produced += piece.size();
     }
     std::lock_guard lock(mutex_);
+    if (job.decode_error) std::rethrow_exception(job.decode_error);
     if (job.result.end == StreamEnd::kReadFailed) platform::SetLastError(job.result_error);
     return job.result;
   }
