@@ -10,11 +10,12 @@ namespace tlx::store {
 // Constants of the header and directory keys. Changing them breaks every scrambled file.
 inline constexpr uint32_t kScrambleC1 = 0x3A5C96E1u;
 inline constexpr uint32_t kScrambleC2 = 0x7B1D4F27u;
-// Added to the volume group (0..2) to give the install buffer's scrambling parameter: P = 24, 25, 26,
-// so a record's key (its address >> P) stays the same over 16, 32 and 64 MiB of the buffer. Equal
-// bytes stored within one such span stay equal after scrambling, and the volumes' LZMA coder (8 MiB
-// dictionary) finds them as it would in the plain files; the first 16 MiB of a buffer get key 0.
-inline constexpr uint32_t ScrambleOffset = 24;
+// Added to the volume group (0..2) to give the install buffer's scrambling parameter: P = 29, 30, 31,
+// so a record's key (its address >> P) is 0 in the first 512 MiB, 1 GiB and 2 GiB of the buffer. A
+// nonzero record key XORs only the bytes at even offsets of a record, so a string repeated at an
+// offset of the other parity no longer looks equal to the volumes' LZMA coder; with key 0 the records
+// are the plain bytes and pack as well as the payload itself. The header and directory stay scrambled.
+inline constexpr uint32_t ScrambleOffset = 29;
 
 // Key of the 8-byte header: low 16 bits of P + P * C1.
 uint16_t HeaderKey(uint32_t p);

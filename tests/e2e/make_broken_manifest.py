@@ -1,17 +1,29 @@
 #!/usr/bin/env python3
 """Writes the Setup folder of a distribution whose group 0 install buffer has a manifest line the
 installer refuses (line 2, "0101..\\x": a path, not a file name). Made independently of our writer,
-from docs/formats.md: the scrambled compound file (1.4, 1.8), its blocks (3.5), one raw LZMA1 volume
-from Python's lzma module (3.4) and `kssum` (3.3). Groups 1 and 2 have no volumes.
+from docs/formats.md: the scrambled compound file (1.4, 1.8; its constants as src/store/scramble.h
+states them), its blocks (3.5), one raw LZMA1 volume from Python's lzma module (3.4) and `kssum`
+(3.3). Groups 1 and 2 have no volumes.
 
 Usage: make_broken_manifest.py SETUP_FOLDER
 """
 import lzma
 import os
+import re
 import struct
 import sys
 
-C1, C2, SCRAMBLE_OFFSET = 0x3A5C96E1, 0x7B1D4F27, 24
+
+def format_constants():
+    """C1, C2 and ScrambleOffset as src/store/scramble.h states them, so this file follows the format."""
+    header = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "store", "scramble.h")
+    with open(header, encoding="utf-8") as f:
+        text = f.read()
+    value = lambda name: int(re.search(r"\b%s = (0x[0-9A-Fa-f]+|\d+)u?;" % name, text).group(1), 0)
+    return value("kScrambleC1"), value("kScrambleC2"), value("ScrambleOffset")
+
+
+C1, C2, SCRAMBLE_OFFSET = format_constants()
 BLOCK_PAYLOAD = 16382
 
 

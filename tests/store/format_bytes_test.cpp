@@ -59,13 +59,13 @@ class FormatBytesTest : public ::testing::Test {
   std::string name = drive.Path("f.dat");
 };
 
-// The keys of the install buffers of volume groups 0, 1 and 2 (P = 24, 25, 26), and of two small
+// The keys of the install buffers of volume groups 0, 1 and 2 (P = 29, 30, 31), and of two small
 // parameters.
 TEST(ScrambleKeys, AreThoseOfTheFormat) {
   struct Case {
     uint32_t p;
     uint16_t header, directory;
-  } cases[] = {{24, 0x2530, 0x6BC0}, {25, 0xBC12, 0xBAE8}, {26, 0x52F4, 0x0A10},
+  } cases[] = {{29, 0x179A, 0xF788}, {30, 0xAE7C, 0x46B0}, {31, 0x455E, 0x95D8},
                {3, 0xC4A6, 0xED78}, {4, 0x5B88, 0x3CA0}};
   for (uint32_t group = 0; group < 3; ++group) EXPECT_EQ(cases[group].p, group + ScrambleOffset);
   for (const Case& c : cases) {
@@ -76,11 +76,12 @@ TEST(ScrambleKeys, AreThoseOfTheFormat) {
   EXPECT_EQ(RecordKey(0x20, 4), 0x0002);
   EXPECT_EQ(RecordKey(0x12345678, 3), 0x8ACF);
   EXPECT_EQ(RecordKey(0x12345678, 36), 0x4567);  // P mod 32
-  // The install buffers' keys change every 16, 32 and 64 MiB.
-  EXPECT_EQ(RecordKey(0x00FFFFFF, 24), 0);
-  EXPECT_EQ(RecordKey(0x01000000, 24), 1);
-  EXPECT_EQ(RecordKey(0x03000000, 25), 1);
-  EXPECT_EQ(RecordKey(0x7FFFFFFF, 26), 31);
+  // The install buffers' record keys are 0 below 512 MiB, 1 GiB and 2 GiB.
+  EXPECT_EQ(RecordKey(0x1FFFFFFF, 29), 0);
+  EXPECT_EQ(RecordKey(0x20000000, 29), 1);
+  EXPECT_EQ(RecordKey(0x3FFFFFFF, 30), 0);
+  EXPECT_EQ(RecordKey(0x40000000, 30), 1);
+  EXPECT_EQ(RecordKey(0x7FFFFFFF, 31), 0);
 }
 
 TEST_F(FormatBytesTest, NewCompoundFile) {
@@ -90,19 +91,19 @@ TEST_F(FormatBytesTest, NewCompoundFile) {
                                 "00 FF FF FF FF 01 00 40 00 FF FF FF FF 01 00 40 00 FF FF FF FF 01 00 40")));
 }
 
-// The worked example: P = 25 (group 1), three empty logical files: the header and the directory are
-// scrambled, the end markers (key 0 below 32 MiB) are not; an end marker at 0x03000000 has key 1.
+// The worked example: P = 30 (group 1), three empty logical files: the header and the directory are
+// scrambled, the end markers (key 0 below 1 GiB) are not; an end marker at 0x40000000 has key 1.
 // Then P = 4, whose record keys scramble small addresses too: the end marker at 0x20 has key 0x0002.
 TEST_F(FormatBytesTest, ScrambledCompoundFile) {
   {
     CompoundFileBuilder builder(name, 3, 1 + ScrambleOffset);
     builder.Finish();
   }
-  EXPECT_EQ(Bytes(), Spaced(Hex("2A BC 12 BC 11 BC 12 BC"
-                                "C8 BA E8 BA E0 BA E8 BA C0 BA E8 BA E0 BA E8 BA D8 BA E8 BA E0 BA E8 BA"
+  EXPECT_EQ(Bytes(), Spaced(Hex("44 AE 7C AE 7F AE 7C AE"
+                                "90 46 B0 46 B8 46 B0 46 98 46 B0 46 B8 46 B0 46 80 46 B0 46 B8 46 B0 46"
                                 "00 FF FF FF FF 01 00 40 00 FF FF FF FF 01 00 40 00 FF FF FF FF 01 00 40")));
   uint8_t far_marker[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x40};
-  const uint16_t far_key = RecordKey(0x03000000, 1 + ScrambleOffset);
+  const uint16_t far_key = RecordKey(0x40000000, 1 + ScrambleOffset);
   XorScramble(far_marker, 7, far_key);
   XorScramble(far_marker + 7, 1, far_key);
   const uint8_t far_expected[8] = {0x01, 0xFF, 0xFE, 0xFF, 0xFE, 0x01, 0x01, 0x41};
