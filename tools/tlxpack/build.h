@@ -11,7 +11,9 @@ namespace tlx::tlxpack {
 
 inline constexpr char kSetupConfigName[] = "TlxSetup_5_320.cfg";
 inline constexpr char kSetupFolderName[] = "Setup";
-inline constexpr uint64_t kDefaultVolumeSize = 4u << 20;
+// Each volume is an LZMA stream of its own, starting with an empty dictionary: at 16 MiB the coder has
+// its full 8 MiB of history for most of a volume (at 4 MiB a text payload packs some 15 % larger).
+inline constexpr uint64_t kDefaultVolumeSize = 16u << 20;
 
 struct BuildOptions {
   std::string payload;        // the payload folder
