@@ -181,6 +181,7 @@ TEST_F(TlxpackTest, VolumesAreTheWholeImagesEncodingWhateverThePieces) {
     filters.insert(header.filter);
   }
   EXPECT_EQ(filters, (std::set<int>{0, 1}));  // the program's volumes take the filter, the others not
+  ExpectInstallsPayload("pieces", Rules{});      // and the installer undoes it
 }
 
 #ifdef TLXPACK_EXE
