@@ -20,6 +20,7 @@
 #include "support/files.h"
 #include "support/temp_drive.h"
 #include "tools/install_expectation.h"
+#include "tools/install_scope.h"
 #include "tools/mksample/sample_payload.h"
 #include "tools/tlxpack/build.h"
 
@@ -72,13 +73,7 @@ void WriteBrokenManifest(const test::TempDrive& drive, const std::string& dist) 
 class MediumVerifyTest : public ::testing::Test {
  public:
   MediumVerifyTest() : saved_cwd_(fs::current_path()) {
-    mksample::WriteSamplePayload(dist_drive_.Path("payload"), "");
-    tlxpack::BuildOptions options;
-    options.payload = dist_drive_.Path("payload");
-    options.destination = dist_drive_.Path("dist");
-    options.volume_size = 64 << 10;  // as the sample distribution: several volumes per group
-    options.jobs = 2;
-    tlxpack::BuildDistribution(options);
+    test::BuildSampleDistribution(dist_drive_);
     fs::create_directories(temp_);
     const char* tmpdir = std::getenv("TMPDIR");
     if (tmpdir != nullptr) saved_tmpdir_ = tmpdir;

@@ -42,6 +42,7 @@
 #include "support/files.h"
 #include "support/temp_drive.h"
 #include "tools/install_expectation.h"
+#include "tools/install_scope.h"
 #include "tools/mksample/sample_payload.h"
 #include "tools/tlxpack/build.h"
 
@@ -84,30 +85,10 @@ std::vector<std::string> Lines(const std::string& text) {
 
 class UnattendedE2eTest : public ::testing::Test {
  public:
-  UnattendedE2eTest() : saved_cwd_(fs::current_path()), saved_config_(platform::CurrentConfig()) {
-    mksample::WriteSamplePayload(dist_drive_.Path("payload"), "");
-    tlxpack::BuildOptions options;
-    options.payload = dist_drive_.Path("payload");
-    options.destination = dist_drive_.Path("dist");
-    options.volume_size = 64 << 10;  // as the sample distribution: several volumes per group
-    options.jobs = 2;
-    tlxpack::BuildDistribution(options);
-
+  UnattendedE2eTest() {
+    test::BuildSampleDistribution(dist_drive_);
     fs::create_directories(target_.NativePath("Desktop"));
-    platform::PlatformConfig config = platform::CurrentConfig();
-    config.desktop_folder = kDesktop;
-    config.os_version = platform::DefaultOSVersion();
-    config.registry_file = target_.NativePath("registry.ini");
-    platform::Configure(config);
     platform::SetCurrentFolder(dist_drive_.Path("dist"));
-  }
-  ~UnattendedE2eTest() override {
-    fs::current_path(saved_cwd_);
-    platform::PlatformConfig config = platform::CurrentConfig();
-    config.desktop_folder = saved_config_.desktop_folder;
-    config.os_version = saved_config_.os_version;
-    config.registry_file = saved_config_.registry_file;
-    platform::Configure(config);
   }
 
   int Run(std::vector<std::string> args) {
@@ -182,12 +163,9 @@ class UnattendedE2eTest : public ::testing::Test {
 
   test::TempDrive target_{'c'};
   test::TempDrive dist_drive_{'d'};
+  test::InstallSettingsScope settings_{kDesktop, target_.NativePath("registry.ini")};
   test::SinkScope scope_;
   std::string out, err;
-
- private:
-  fs::path saved_cwd_;
-  platform::PlatformConfig saved_config_;
 };
 
 TEST_F(UnattendedE2eTest, InstallsWithTheAnswerFileShortcutAndLog) {

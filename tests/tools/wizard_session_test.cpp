@@ -15,6 +15,7 @@
 #include "support/files.h"
 #include "support/temp_drive.h"
 #include "tools/install_expectation.h"
+#include "tools/install_scope.h"
 #include "tools/mksample/sample_payload.h"
 #include "tools/tlxpack/build.h"
 
@@ -91,31 +92,12 @@ struct QuietInstallView : package::InstallView {
 
 class WizardSessionTest : public ::testing::Test {
  public:
-  WizardSessionTest() : saved_cwd_(fs::current_path()), saved_config_(platform::CurrentConfig()) {
-    mksample::WriteSamplePayload(dist_drive_.Path("payload"), "");
-    tlxpack::BuildOptions options;
-    options.payload = dist_drive_.Path("payload");
-    options.destination = dist_drive_.Path("dist");
-    options.volume_size = 64 << 10;
-    options.jobs = 2;
-    tlxpack::BuildDistribution(options);
+  WizardSessionTest() {
+    test::BuildSampleDistribution(dist_drive_);
     fs::create_directories(target_.NativePath("Desktop"));
     fs::create_directories(dist_drive_.NativePath("elsewhere"));
-    platform::PlatformConfig config = platform::CurrentConfig();
-    config.desktop_folder = "c:\\Desktop";
-    config.os_version = platform::DefaultOSVersion();
-    config.registry_file = target_.NativePath("registry.ini");
-    platform::Configure(config);
     // Started from a folder that holds no distribution.
     platform::SetCurrentFolder(dist_drive_.Path("elsewhere"));
-  }
-  ~WizardSessionTest() override {
-    fs::current_path(saved_cwd_);
-    platform::PlatformConfig config = platform::CurrentConfig();
-    config.desktop_folder = saved_config_.desktop_folder;
-    config.os_version = saved_config_.os_version;
-    config.registry_file = saved_config_.registry_file;
-    platform::Configure(config);
   }
 
   std::string Dist() const { return dist_drive_.Path("dist"); }
@@ -130,11 +112,8 @@ class WizardSessionTest : public ::testing::Test {
 
   test::TempDrive target_{'c'};
   test::TempDrive dist_drive_{'d'};
+  test::InstallSettingsScope settings_{"c:\\Desktop", target_.NativePath("registry.ini")};
   test::SinkScope scope;
-
- private:
-  fs::path saved_cwd_;
-  platform::PlatformConfig saved_config_;
 };
 
 // Compares an installed tree with the payload's, leaving out what the settings step and the
