@@ -28,7 +28,7 @@ struct PipelineLimits {
   size_t read_once = size_t{6} << 20;
   // Decoded bytes of the volumes after the one being taken, waiting for their turn (at least one
   // piece is always let through).
-  size_t decoded_budget = size_t{16} << 20;
+  size_t decoded_budget = size_t{8} << 20;
   // Decoded bytes of the volume being taken that may wait for the caller.
   size_t taken_queue = size_t{4} << 20;
 };
