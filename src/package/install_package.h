@@ -15,7 +15,6 @@
 namespace tlx::package {
 
 inline constexpr char kInstallBufferName[] = "\\InsBf";
-inline constexpr char kUnpackedVolumeName[] = "\\tmp_pck.tmp";
 inline constexpr int kFileBarMax = 12;
 
 // What the install step shows: the volume bars (VolumeProgress), the progress panel, the file bar

@@ -14,17 +14,9 @@ void AppendVolumeBlocks(store::SFile& unpacked, store::SFile& buffer, store::WRe
   if (piece.capacity() < kVolumeBlockSize) {
     messages::RaiseMsg("Буфер блока тома меньше блока", messages::kMsgFinalText);
   }
-  for (uint64_t block = 0;; ++block) {
-    const uint32_t size = unpacked.Read(piece.data(), kVolumeBlockSize);
-    if (size == 0) return;
-    const std::string where = "Файл " + source + " - блок " + std::to_string(block) + " ";
-    if (size < 2) messages::RaiseMsg(where + "обрезан в поле длины", messages::kMsgFinalText);
-    const uint16_t length = store::GetU16(piece.data());
-    if (length > size - 2) {
-      messages::RaiseMsg(where + "короче своей длины " + std::to_string(length), messages::kMsgFinalText);
-    }
-    if (length > 0) buffer.Write(piece.data() + 2, length);
-  }
+  BlockSink sink(buffer, source);
+  while (const uint32_t size = unpacked.Read(piece.data(), kVolumeBlockSize)) sink.Write({piece.data(), size});
+  sink.Finish();
 }
 
 bool BlockSink::Write(std::span<const uint8_t> bytes) {

@@ -12,7 +12,6 @@
 
 #include "messages/zerror.h"
 #include "package/volume_blocks.h"
-#include "platform/drives.h"
 #include "platform/error.h"
 #include "platform/file.h"
 
@@ -318,11 +317,7 @@ void AppendDecodedVolume(DecodedVolume& decoded, store::SFile& buffer, const std
   if (!decoded.HeaderHolds()) {
     messages::RaiseMsg("Файл " + label + " - Ошибки при распаковке", messages::kMsgFinalText);
   }
-  if (const std::optional<uint64_t> free = platform::FreeBytes(buffer_path);
-      free && *free < decoded.header().unpacked_size) {
-    platform::SetLastError(platform::err::kDiskFull);
-    messages::RaiseSysError(volume_path);
-  }
+  RequireRoomFor(buffer_path, decoded.header().unpacked_size, volume_path);
   BlockSink sink(buffer, label);
   switch (decoded.Drain(sink).end) {
     case StreamEnd::kDone:

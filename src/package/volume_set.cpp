@@ -160,28 +160,22 @@ VolumeState CheckVolumeFile(const VolumeToCheck& volume, std::vector<uint8_t>* k
     }
     messages::RaiseSysError(volume.path);
   }
-  std::vector<uint8_t> block;
-  std::vector<uint8_t>* into = keep != nullptr ? keep : &block;
-  into->clear();
-  size_t kept = 0;  // bytes of the volume at the front of *into
-  for (;;) {
-    if (into->size() < kept + kReadBlock) into->resize(kept + kReadBlock);
+  std::vector<uint8_t> block(kReadBlock);
+  bool keeping = keep != nullptr;  // the volume's bytes go on into *keep while it stays small enough
+  if (keeping) keep->clear();
+  while (true) {
     uint32_t done = 0;
-    if (!file.Read(into->data() + kept, kReadBlock, &done)) messages::RaiseSysError(volume.path);
+    if (!file.Read(block.data(), kReadBlock, &done)) messages::RaiseSysError(volume.path);
     if (done == 0) break;
-    checksum.Update(into->data() + kept, done);
-    if (volume.digest) digest.Update({into->data() + kept, done});
-    // Keep the bytes while the volume stays small enough; past the limit, read on in place.
-    if (into == keep && kept + done <= keep_limit) {
-      kept += done;
-    } else if (into == keep) {
-      into->clear();
-      into->shrink_to_fit();
-      into = &block;
-      kept = 0;
+    checksum.Update(block.data(), done);
+    if (volume.digest) digest.Update({block.data(), done});
+    if (keeping && keep->size() + done <= keep_limit) {
+      keep->insert(keep->end(), block.data(), block.data() + done);
+    } else if (keeping) {
+      keeping = false;
+      std::vector<uint8_t>().swap(*keep);
     }
   }
-  into->resize(kept);
   uint32_t lo = 0;
   uint32_t hi = 0;
   checksum.AddTo(&lo, &hi);

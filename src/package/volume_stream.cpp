@@ -149,6 +149,13 @@ StreamResult DecodeVolumeToFile(VolumeSource& source, const ContainerHeader& hea
   return result;
 }
 
+void RequireRoomFor(const std::string& out_path, uint64_t size, const std::string& volume_path) {
+  if (const std::optional<uint64_t> free = platform::FreeBytes(out_path); free && *free < size) {
+    platform::SetLastError(platform::err::kDiskFull);
+    messages::RaiseSysError(volume_path);
+  }
+}
+
 bool UnpackVolume(const std::string& out_path, const std::string& volume_path) {
   platform::File in = platform::File::Open(volume_path, {platform::Access::Read, platform::kShareRead,
                                                          platform::Disposition::OpenExisting, true});
@@ -163,10 +170,7 @@ bool UnpackVolume(const std::string& out_path, const std::string& volume_path) {
   }
   // What the header promises must fit before anything is written; what it holds is then checked as
   // it is decoded.
-  if (const std::optional<uint64_t> free = platform::FreeBytes(out_path); free && *free < header.unpacked_size) {
-    platform::SetLastError(platform::err::kDiskFull);
-    messages::RaiseSysError(volume_path);
-  }
+  RequireRoomFor(out_path, header.unpacked_size, volume_path);
   switch (DecodeVolumeToFile(source, header, out_path, nullptr).end) {
     case StreamEnd::kDone:
       return true;

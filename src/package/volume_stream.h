@@ -80,6 +80,10 @@ StreamResult DecodeVolumeBody(VolumeSource& source, const ContainerHeader& heade
 StreamResult DecodeVolumeToFile(VolumeSource& source, const ContainerHeader& header, const std::string& out_path,
                                 CodecProgress* progress);
 
+// Raises the disk-full error naming `volume_path` when the drive of `out_path` has less room than
+// `size` (the unpacked size a volume's header promises): checked before any output is made.
+void RequireRoomFor(const std::string& out_path, uint64_t size, const std::string& volume_path);
+
 // The installer's unpacking of one volume into `out_path` (replaced). A volume whose header promises
 // more than the drive of `out_path` has free is refused before the output is made, with the disk-full
 // error naming the volume; a volume that cannot be read raises the file layer's error naming it, an
