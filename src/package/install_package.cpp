@@ -95,11 +95,15 @@ class Installer {
     RequireNoLinksBelow(settings_.InstallDir, buffer_path);
     store::SFile buffer(buffer_path, store::kSFileCreateAsk);
     VolumePipeline pipeline(settings_.DecodeThreads != 0 ? settings_.DecodeThreads : DefaultDecodeThreads());
-    pipeline.Run(volumes_->GroupVolumes(group), [&](const VolumeToCheck& volume, DecodedVolume& decoded) {
-      const VolumeState state = decoded.State();
-      volumes_->Record(volume, state);
-      if (state == VolumeState::kGood) AppendDecodedVolume(decoded, buffer, buffer_path, volume.path, volume.path);
-    });
+    const BufferPlacement placement{buffer, buffer_path, [](const VolumeToCheck& volume) { return volume.path; }};
+    pipeline.Run(
+        volumes_->GroupVolumes(group),
+        [&](const VolumeToCheck& volume, DecodedVolume& decoded) {
+          const VolumeState state = decoded.State();
+          volumes_->Record(volume, state);
+          if (state == VolumeState::kGood) AppendDecodedVolume(decoded, buffer, buffer_path, volume.path, volume.path);
+        },
+        &placement);
     buffer.Close();
   }
 

@@ -122,17 +122,21 @@ class Checker {
         store::SFile buffer(work->Buffer(), store::kSFileCreateReplace);
         try {
           VolumePipeline pipeline(threads_ != 0 ? threads_ : DefaultDecodeThreads());
-          pipeline.Run(volumes->GroupVolumes(group), [&](const VolumeToCheck& volume, DecodedVolume& decoded) {
-            const VolumeState state = decoded.State();
-            volumes->Record(volume, state);
-            if (state != VolumeState::kGood) return;
-            try {
-              AppendDecodedVolume(decoded, buffer, work->Buffer(), volume.path, volume.name);
-            } catch (...) {
-              Report(volume.name, ErrorText(std::current_exception()));
-              volume_failed = true;
-            }
-          });
+          const BufferPlacement placement{buffer, work->Buffer(), [](const VolumeToCheck& volume) { return volume.name; }};
+          pipeline.Run(
+              volumes->GroupVolumes(group),
+              [&](const VolumeToCheck& volume, DecodedVolume& decoded) {
+                const VolumeState state = decoded.State();
+                volumes->Record(volume, state);
+                if (state != VolumeState::kGood) return;
+                try {
+                  AppendDecodedVolume(decoded, buffer, work->Buffer(), volume.path, volume.name);
+                } catch (...) {
+                  Report(volume.name, ErrorText(std::current_exception()));
+                  volume_failed = true;
+                }
+              },
+              &placement);
         } catch (...) {
           // A volume that is there but cannot be read ends the install step, and the table's
           // records of the volumes after it cannot be told apart: the check ends here too.

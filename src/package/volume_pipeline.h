@@ -5,10 +5,16 @@
 // Memory stays bounded whatever the volumes hold: at most a few volumes are worked on at once, a
 // small volume is read once for its checksum and its decoding together (a larger one twice), and
 // decoded bytes waiting for their turn have a fixed budget; a worker that would exceed it waits.
+// Large volumes going into an install buffer need no budget: a worker writes their blocks' payloads
+// straight to the place they take in the buffer when every block before them is full (as the
+// builder makes them), and the caller takes them over at their turn when that place is theirs, or
+// decodes them again at the true place when it is not.
 #pragma once
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "package/volume_set.h"
@@ -31,6 +37,17 @@ struct PipelineLimits {
   size_t decoded_budget = size_t{8} << 20;
   // Decoded bytes of the volume being taken that may wait for the caller.
   size_t taken_queue = size_t{4} << 20;
+  // With a BufferPlacement: a good volume unpacking to at least this many bytes is written into the
+  // buffer by its worker (smaller ones gain nothing by it and go through the budget).
+  uint64_t place_from = uint64_t{1} << 20;
+};
+
+// The install buffer decoded volumes go into, for the workers to write large volumes straight into.
+struct BufferPlacement {
+  store::SFile& buffer;     // the caller's, open at its end
+  std::string buffer_path;  // for the workers' own handles
+  // How block errors name a volume (as the caller's own BlockSink does).
+  std::function<std::string(const VolumeToCheck&)> label;
 };
 
 // The decoding threads of this machine: its cores, at most kMaxDecodeThreads, at least 1. The
@@ -50,8 +67,15 @@ class DecodedVolume {
   const ContainerHeader& header() const;
   // Hands the decoded bytes to `sink` in order and returns how the decoding ended; after kReadFailed
   // and kSinkFailed LastError holds the failure's error. Only for a good volume whose header holds,
-  // and only once. A sink that raises leaves the rest of the volume dropped.
+  // and only once. A sink that raises leaves the rest of the volume dropped. For a volume placed
+  // elsewhere than `buffer`'s position (see TakePlaced), decodes it again from its file.
   StreamResult Drain(DecodedSink& sink);
+  // A volume its worker wrote into the placement's buffer: when it starts at `buffer`'s position,
+  // moves `buffer` past what the worker wrote, raises what the worker's writing raised (block
+  // errors, the buffer's write errors) and returns how the decoding ended (after kReadFailed
+  // LastError holds the error). Nothing (and `buffer` untouched) for a volume not placed or placed
+  // elsewhere: Drain gives its bytes then.
+  std::optional<StreamResult> TakePlaced(store::SFile& buffer);
 
  private:
   friend class VolumePipeline;
@@ -67,8 +91,11 @@ class VolumePipeline {
 
   // Looks at and decodes `volumes` and calls `take` for each, in order, on the calling thread. An
   // exception from `take` ends the run at once: the workers stop and drop what they hold.
+  // With `placement`, the buffer is written only by `take` through AppendDecodedVolume; bytes a
+  // misplaced volume's worker left past the buffer's final end are cut off when the run ends.
   void Run(const std::vector<VolumeToCheck>& volumes,
-           const std::function<void(const VolumeToCheck&, DecodedVolume&)>& take);
+           const std::function<void(const VolumeToCheck&, DecodedVolume&)>& take,
+           const BufferPlacement* placement = nullptr);
 
  private:
   unsigned threads_;

@@ -124,6 +124,12 @@ void SFile::Flush() {
   if (mode_ != kSFileRead && !file_.Flush()) Fail();
 }
 
+void SFile::SetEnd() {
+  CheckOpen();
+  if (mode_ == kSFileRead) messages::RaiseMsg(name_, kMsgWriteToReader);
+  if (!file_.SetEnd()) Fail();
+}
+
 void SFile::Close() {
   if (file_.valid() && !file_.Close()) Fail();
 }

@@ -51,6 +51,8 @@ class SFile {
   int64_t Size();
   // Flushes the system's buffers to the disk.
   void Flush();
+  // Cuts the file at the current position. ZError 18 in mode 1.
+  void SetEnd();
   // Closes the handle now (destruction does it otherwise). Raises on a failed close.
   void Close();
 

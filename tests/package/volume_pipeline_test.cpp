@@ -12,8 +12,11 @@
 #include "messages/zerror.h"
 #include "package/volume_checksum.h"
 #include "packed_container.h"
+#include "package/volume_blocks.h"
+#include "platform/config.h"
 #include "platform/error.h"
 #include "sample_data.h"
+#include "store/sfile.h"
 #include "support/files.h"
 #include "support/temp_drive.h"
 
@@ -167,6 +170,157 @@ TEST_F(VolumePipelineTest, ACallerThatStopsOrASinkThatRefusesEndsCleanly) {
     }
   }
 }
+
+// What a caller appending each volume to an install buffer ends with: every volume's state and
+// error, and the buffer's bytes.
+struct Appended {
+  std::vector<std::string> lines;
+  std::string buffer;
+  bool operator==(const Appended&) const = default;
+};
+
+class PlacementTest : public VolumePipelineTest {
+ protected:
+  PlacementTest() : saved_(platform::CurrentConfig()) {}
+  ~PlacementTest() override { platform::Configure(saved_); }
+
+  // Volumes as `images` (unpacked), each packed on its own; "missing" leaves volume `missing` out.
+  void AddImages(const std::vector<std::string>& images, std::optional<size_t> missing = {}) {
+    for (size_t i = 0; i < images.size(); ++i) {
+      Add("v" + std::to_string(i), test::PackContainer(test::AsBytes(images[i])), !missing || *missing != i);
+    }
+  }
+
+  // The caller of the verifying kind: a volume whose appending raises is noted and the run goes on.
+  Appended AppendAll(unsigned threads, PipelineLimits limits) {
+    Appended out;
+    const std::string path = drive_.Path("InsBf");
+    {
+      store::SFile buffer(path, store::kSFileCreateReplace);
+      const BufferPlacement placement{buffer, path, [](const VolumeToCheck& volume) { return volume.name; }};
+      VolumePipeline(threads, limits)
+          .Run(
+              volumes_,
+              [&](const VolumeToCheck& volume, DecodedVolume& decoded) {
+                const VolumeState state = decoded.State();
+                out.lines.push_back(volume.name + " " + std::to_string(static_cast<int>(state)));
+                if (state != VolumeState::kGood) return;
+                try {
+                  AppendDecodedVolume(decoded, buffer, path, volume.path, volume.name);
+                } catch (const messages::ZError& error) {
+                  out.lines.push_back(error.what());
+                }
+              },
+              &placement);
+      buffer.Close();
+    }
+    out.buffer = test::ReadNativeFile(drive_.NativePath("InsBf"));
+    return out;
+  }
+
+  void SetFree(uint64_t bytes) {
+    platform::PlatformConfig config = platform::CurrentConfig();
+    for (auto& drive : config.drives) {
+      if (drive.letter == 'c') drive.free_bytes = bytes;
+    }
+    platform::Configure(config);
+  }
+
+  platform::PlatformConfig saved_;
+};
+
+// Large volumes written by their workers straight into the buffer give the bytes and the errors one
+// thread gives: volumes as the builder makes them (each at the place their full blocks predict),
+// volumes whose blocks are short (each placed wrongly, decoded again at its true place, what the
+// workers wrote past the end cut off), a missing volume and block errors among them.
+TEST_F(PlacementTest, WritesVolumesStraightIntoTheBufferAsOneThreadDoes) {
+  test::Bytes payload = test::TextSample(900000, 1);
+  const test::Bytes noise = test::NoiseSample(400000, 2);
+  payload.insert(payload.begin() + 300000, noise.begin(), noise.end());
+  const std::string text = test::AsString(payload);
+  // Short blocks, as another builder may make them: 16000 payload bytes in every block.
+  std::vector<std::string> short_blocks;
+  for (size_t at = 0; at < text.size();) {
+    std::string image;
+    for (int block = 0; block < 16 && at < text.size(); ++block, at += 16000) {
+      const std::string part = text.substr(at, 16000);
+      std::string bytes(kVolumeBlockSize, '\0');
+      bytes[0] = static_cast<char>(part.size() & 0xFF);
+      bytes[1] = static_cast<char>(part.size() >> 8);
+      bytes.replace(2, part.size(), part);
+      image += bytes;
+    }
+    short_blocks.push_back(image);
+  }
+  std::vector<std::string> with_errors = VolumeImages(text, 16);
+  ASSERT_EQ(with_errors.size(), 5u);
+  with_errors[3][2 * kVolumeBlockSize] = static_cast<char>(0xFF);  // block 2 longer than a block
+  with_errors[3][2 * kVolumeBlockSize + 1] = static_cast<char>(0xFF);
+  with_errors[4].resize(with_errors[4].size() - 100);  // its last block shorter than its length
+  const struct {
+    const char* name;
+    std::vector<std::string> images;
+    std::optional<size_t> missing;
+  } cases[] = {
+      {"as the builder makes them", VolumeImages(text, 16), {}},
+      {"short blocks", short_blocks, {}},
+      {"a missing volume and block errors", with_errors, 1},
+  };
+  PipelineLimits placing;
+  placing.place_from = 0;
+  PipelineLimits placing_tight = kTightLimits;
+  placing_tight.place_from = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    volumes_.clear();
+    AddImages(c.images, c.missing);
+    const Appended one = AppendAll(1, placing);
+    if (!c.missing) {
+      EXPECT_EQ(one.buffer.size(), text.size());
+      EXPECT_TRUE(one.buffer == text);
+    }
+    for (unsigned threads : {2u, 4u}) {
+      EXPECT_EQ(AppendAll(threads, placing), one) << threads << " threads";
+      EXPECT_EQ(AppendAll(threads, placing_tight), one) << threads << " threads, tight limits";
+    }
+  }
+  // The errors are the ones the blocks give, at their volumes.
+  const Appended errors = AppendAll(2, placing);
+  ASSERT_EQ(errors.lines.size(), with_errors.size() + 2);
+  EXPECT_NE(errors.lines[1].find("v1"), std::string::npos);  // missing: no error line of its own
+  const std::string joined = [&] {
+    std::string all;
+    for (const std::string& line : errors.lines) all += line + "\n";
+    return all;
+  }();
+  EXPECT_NE(joined.find("Файл v3 - блок 2 короче своей длины 65535"), std::string::npos) << joined;
+  EXPECT_NE(joined.find("Файл v4 - блок"), std::string::npos) << joined;
+}
+
+#ifndef _WIN32
+// A drive without room for the volumes up to a large one keeps it out of the workers' writing: it
+// goes through the budget and the caller's own check of the room, which fails naming the volume.
+TEST_F(PlacementTest, ADriveWithoutRoomKeepsVolumesToTheCaller) {
+  const std::string text = test::AsString(test::TextSample(1200000, 3));
+  AddImages(VolumeImages(text, 16));
+  PipelineLimits placing;
+  placing.place_from = 0;
+  SetFree(text.size() * 3 / 4);
+  const Appended tight = AppendAll(2, placing);
+  EXPECT_TRUE(tight == AppendAll(1, placing));
+  bool disk_full = false;
+  for (const std::string& line : tight.lines) {
+    disk_full = disk_full || line.find(platform::SystemMessage(platform::err::kDiskFull)) != std::string::npos;
+  }
+  EXPECT_FALSE(disk_full);  // the promises fit one by one: only the room for all of them at once is missing
+  EXPECT_TRUE(tight.buffer == text);
+  SetFree(100000);
+  const Appended full = AppendAll(2, placing);
+  EXPECT_TRUE(full == AppendAll(1, placing));
+  ASSERT_GE(full.lines.size(), 2u);
+  EXPECT_NE(full.lines[1].find(drive_.Path("v0")), std::string::npos) << full.lines[1];
+}
+#endif
 
 }  // namespace
 }  // namespace tlx::package
