@@ -166,7 +166,7 @@ echo "distribution       $(mb "$dist_bytes") MB in $volumes volumes${volume_size
 echo "7-Zip archive      $(mb "$archive_bytes") MB (7zz a -m0=lzma -md=8m -mf=off -mmt=1)"
 echo "size ratio         $(awk -v a="$dist_bytes" -v b="$archive_bytes" 'BEGIN { printf "%.3f", a / b }') (distribution / 7-Zip archive)"
 kib_to_mib() { awk '$2 > m { m = $2 } END { printf "%.0f", m / 1024 }' "$1"; }  # the highest peak
-echo "builder memory     $(kib_to_mib "$work/build.times") MiB peak (tlxpack build, volumes of ${volume_size:-16M}, $(nproc) jobs)$(
+echo "builder memory     $(kib_to_mib "$work/build.times") MiB peak (tlxpack build, volumes of ${volume_size:-8M}, $(nproc) jobs)$(
   for vs in $memory_sizes; do printf '; %s MiB at %s' "$(kib_to_mib "$work/build-$vs.times")" "$vs"; done)"
 echo
 printf '%-28s %11s %12s\n' "" "median" "peak memory"
@@ -185,7 +185,7 @@ echo "  one thread / 7zz e      $(ratio "$work/setup1.times" "$work/7ze.times" |
 [ -z "$reference" ] ||
   echo "  one thread / reference $(ratio "$work/setup1.times" "$work/reference.times" | awk '{ printf "%.2f", $1 }')"
 if [ -n "$memory_sizes" ]; then
-  echo "installer memory   $(kib_to_mib "$work/setup.times") MiB at ${volume_size:-16M}$(
+  echo "installer memory   $(kib_to_mib "$work/setup.times") MiB at ${volume_size:-8M}$(
     for vs in $memory_sizes; do printf '; %s MiB at %s' "$(kib_to_mib "$work/setup-$vs.times")" "$vs"; done) (peak resident set: heap and touched pages of mapped files)"
 fi
 if [ "$written" != 0 ]; then
