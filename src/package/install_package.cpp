@@ -94,7 +94,8 @@ class Installer {
     if (platform::Attributes(buffer_path)) platform::DeleteFile(buffer_path);
     RequireNoLinksBelow(settings_.InstallDir, buffer_path);
     store::SFile buffer(buffer_path, store::kSFileCreateAsk);
-    VolumePipeline pipeline(settings_.DecodeThreads != 0 ? settings_.DecodeThreads : DefaultDecodeThreads());
+    VolumePipeline pipeline(settings_.DecodeThreads != 0 ? settings_.DecodeThreads : DefaultDecodeThreads(),
+                            DefaultPipelineLimits());
     const BufferPlacement placement{buffer, buffer_path, [](const VolumeToCheck& volume) { return volume.path; }};
     pipeline.Run(
         volumes_->GroupVolumes(group),

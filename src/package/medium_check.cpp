@@ -121,7 +121,7 @@ class Checker {
       try {
         store::SFile buffer(work->Buffer(), store::kSFileCreateReplace);
         try {
-          VolumePipeline pipeline(threads_ != 0 ? threads_ : DefaultDecodeThreads());
+          VolumePipeline pipeline(threads_ != 0 ? threads_ : DefaultDecodeThreads(), DefaultPipelineLimits());
           const BufferPlacement placement{buffer, work->Buffer(), [](const VolumeToCheck& volume) { return volume.name; }};
           pipeline.Run(
               volumes->GroupVolumes(group),

@@ -392,6 +392,16 @@ unsigned DefaultDecodeThreads() {
   return std::clamp(cores, 1u, kMaxDecodeThreads);
 }
 
+PipelineLimits DefaultPipelineLimits() {
+  PipelineLimits limits;
+  if (const char* from = std::getenv("TLX_PLACE_FROM")) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(from, &end, 10);
+    if (end != from && *end == '\0') limits.place_from = value;
+  }
+  return limits;
+}
+
 VolumeState DecodedVolume::State() {
   if (job_.error) std::rethrow_exception(job_.error);
   return job_.state;

@@ -54,6 +54,11 @@ struct BufferPlacement {
 // environment variable TLX_DECODE_THREADS (1..kMaxDecodeThreads) overrides it.
 unsigned DefaultDecodeThreads();
 
+// The limits an installation and a check of the medium work with: the defaults, where the
+// environment variable TLX_PLACE_FROM (a decimal byte count) may set place_from, so that tests and
+// benchmarks can have small volumes written by the workers too.
+PipelineLimits DefaultPipelineLimits();
+
 struct PipelineJob;
 
 // One volume as its turn comes.

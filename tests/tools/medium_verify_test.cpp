@@ -157,13 +157,16 @@ TEST_F(MediumVerifyTest, NamesEachProblemWithItsExitCodeAndWritesOnlyTheLog) {
     EXPECT_TRUE(fs::is_empty(temp_));
     EXPECT_EQ(test::TreeFiles(log_drive_.native()).size(), 1u);
 
-    // The volumes decoded on one thread and on three: the same lines.
+    // The volumes decoded on one thread and on three, the workers writing every volume into the
+    // buffer themselves or not: the same lines.
     const std::string lines = err;
-    for (const char* threads : {"1", "3"}) {
+    for (const auto& [threads, place_from] : {std::pair{"1", "0"}, std::pair{"3", "1048576"}, std::pair{"3", "0"}}) {
       setenv("TLX_DECODE_THREADS", threads, 1);
-      EXPECT_EQ(Run("case", {"/VERIFY", "/VERYSILENT"}), c.code) << threads;
+      setenv("TLX_PLACE_FROM", place_from, 1);
+      EXPECT_EQ(Run("case", {"/VERIFY", "/VERYSILENT"}), c.code) << threads << " " << place_from;
       unsetenv("TLX_DECODE_THREADS");
-      EXPECT_EQ(err, lines) << threads;
+      unsetenv("TLX_PLACE_FROM");
+      EXPECT_EQ(err, lines) << threads << " " << place_from;
     }
   }
 }

@@ -912,8 +912,9 @@ TEST_P(UnattendedEndTest, ExitCodeAndWhatIsLeft) {
   if (c.check) c.check(*this);
 }
 
-// The volumes decoded on one thread or on several: the same exit code, log, messages and installed
-// tree, for a good distribution and for ones that get worse case by case.
+// The volumes decoded on one thread or on several, handed on by the workers or written by them
+// straight into the install buffers: the same exit code, log, messages and installed tree, for a
+// good distribution and for ones that get worse case by case.
 TEST_F(UnattendedEndTest, OneDecodingThreadOrSeveralEndAlike) {
   struct Case {
     const char* label;
@@ -934,11 +935,13 @@ TEST_F(UnattendedEndTest, OneDecodingThreadOrSeveralEndAlike) {
     SCOPED_TRACE(c.label);
     if (c.prepare) c.prepare(*this);
     std::vector<Outcome> outcomes;
-    for (const char* threads : {"1", "3"}) {
+    for (const auto& [threads, place_from] : {std::pair{"1", "0"}, std::pair{"3", "1048576"}, std::pair{"3", "0"}}) {
       setenv("TLX_DECODE_THREADS", threads, 1);
+      setenv("TLX_PLACE_FROM", place_from, 1);
       Outcome outcome;
       outcome.code = Run({"/VERYSILENT", std::string("/DIR=") + kInstallDir, "/LOG=c:\\setup.log"});
       unsetenv("TLX_DECODE_THREADS");
+      unsetenv("TLX_PLACE_FROM");
       outcome.err = err;
       for (const std::string& line : Lines(Log())) outcome.log += line.substr(std::min<size_t>(line.size(), 20)) + "\n";
       if (InstallDirExists()) outcome.tree = test::TreeFiles(target_.NativePath("tlx5_320"));
@@ -952,10 +955,12 @@ TEST_F(UnattendedEndTest, OneDecodingThreadOrSeveralEndAlike) {
       for (const auto& entry : fs::directory_iterator(target_.NativePath("Desktop"))) fs::remove(entry.path());
     }
     EXPECT_EQ(outcomes[0].code, c.prepare ? 4 : 0) << outcomes[0].err;
-    EXPECT_EQ(outcomes[1].code, outcomes[0].code);
-    EXPECT_EQ(outcomes[1].err, outcomes[0].err);
-    EXPECT_EQ(outcomes[1].log, outcomes[0].log);
-    EXPECT_TRUE(outcomes[1].tree == outcomes[0].tree);
+    for (size_t i = 1; i < outcomes.size(); ++i) {
+      EXPECT_EQ(outcomes[i].code, outcomes[0].code) << i;
+      EXPECT_EQ(outcomes[i].err, outcomes[0].err) << i;
+      EXPECT_EQ(outcomes[i].log, outcomes[0].log) << i;
+      EXPECT_TRUE(outcomes[i].tree == outcomes[0].tree) << i;
+    }
     EXPECT_EQ(outcomes[0].tree.empty(), c.prepare != nullptr);
   }
 }
