@@ -241,7 +241,7 @@ class SharedState {
           job.place_end = static_cast<uint64_t>(out.Tell());
           return true;
         }
-        bool stop_requested() const { return job.dropped || job.shared->Stopped(); }
+        bool stop_requested() const { return job.shared->Stopped(job); }
         BlockSink& sink;
         store::SFile& out;
         PipelineJob& job;
@@ -262,9 +262,9 @@ class SharedState {
     }
   }
 
-  bool Stopped() {
+  bool Stopped(const PipelineJob& job) {
     std::lock_guard lock(mutex_);
-    return stop_;
+    return stop_ || job.dropped;
   }
 
   // The end of what the workers wrote into the buffer, over all placed jobs.
@@ -289,14 +289,18 @@ class SharedState {
     return *jobs_[index];
   }
 
-  // The caller is done with `job`: whatever it still holds or makes goes.
+  // The caller is done with `job`: whatever it still holds or makes goes. A worker writing it into
+  // the buffer stops before the caller goes on, so that nothing it writes lands after the caller's
+  // own writes.
   void Drop(PipelineJob& job) {
     {
-      std::lock_guard lock(mutex_);
+      std::unique_lock lock(mutex_);
       job.dropped = true;
       used_ -= job.queued;
       job.queued = 0;
       job.pieces.clear();
+      changed_.notify_all();
+      if (job.placed) changed_.wait(lock, [&] { return job.decoded; });
     }
     changed_.notify_all();
   }
