@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Distribution benchmark: packs a large payload of this machine's files with tlxpack and compares
-# the distribution with 7-Zip (size) and the native installer and `tlxpack verify` with 7-Zip
-# decoding the same volumes (time and peak memory). Not part of the test command; see README.
+# the distribution with 7-Zip (size) and the native installer and both checks of a medium with 7-Zip
+# decoding the same volumes (time and peak memory), then prints each target the distribution is held
+# to with its figure and whether it is met. Not part of the test command; see README.
 #
 #   bash bench/dist_bench.sh [--size MB] [--rounds N] [--volume-size SIZE] [--work DIR]
 #                            [--build DIR] [--memory-sizes "SIZE ..."] [--reference DIR] [--profile] [--keep]
@@ -23,7 +24,7 @@
 # The payload is the sample payload plus make_payload.py's bulk: source and documentation text,
 # MinGW's and Wine's x86 programs and random bytes. Timed rounds run tlxsetup /VERYSILENT into a
 # mapped drive c:, `7zz e -tlzma86` of every volume one after another (a volume is 7-Zip's lzma86
-# format: filter byte, LZMA properties, size, stream) and `tlxpack verify`, in turn. Quote medians
+# format: filter byte, LZMA properties, size, stream), `tlxpack verify` and `tlxsetup /VERIFY`, in turn. Quote medians
 # and ratios: the machine is shared; run it when nothing else builds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -47,7 +48,7 @@ while [ $# -gt 0 ]; do
     --keep) keep=1; shift ;;
     --memory-sizes) memory_sizes=$2; shift 2 ;;
     --reference) reference=$(cd "$2" && pwd)/tools/tlxsetup/tlxsetup; shift 2 ;;
-    -h|--help) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,28p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "dist_bench: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -150,6 +151,7 @@ for round in $(seq "$rounds"); do
   [ -z "$reference" ] || install "$work/reference.times" "$dist" "$reference"
   unpack_7z
   timed "$work/verify.times" "$tlxpack" verify "$dist"
+  (cd "$dist" && timed "$work/setupverify.times" "$tlxsetup" /VERIFY /VERYSILENT)
 done
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -177,10 +179,12 @@ row "tlxsetup, one thread" "$work/setup1.times"
 [ -z "$reference" ] || row "reference tlxsetup" "$work/reference.times"
 row "7zz e -tlzma86, all volumes" "$work/7ze.times"
 row "tlxpack verify" "$work/verify.times"
+row "tlxsetup /VERIFY" "$work/setupverify.times"
 echo
 echo "ratios over $rounds rounds (median of each round's ratio):"
 echo "  tlxsetup / 7zz e        $(ratio "$work/setup.times" "$work/7ze.times" | awk '{ printf "%.2f", $1 }')"
 echo "  tlxpack verify / 7zz e  $(ratio "$work/verify.times" "$work/7ze.times" | awk '{ printf "%.2f", $1 }')"
+echo "  tlxsetup /VERIFY / 7zz e $(ratio "$work/setupverify.times" "$work/7ze.times" | awk '{ printf "%.2f", $1 }')"
 echo "  one thread / 7zz e      $(ratio "$work/setup1.times" "$work/7ze.times" | awk '{ printf "%.2f", $1 }')"
 [ -z "$reference" ] ||
   echo "  one thread / reference $(ratio "$work/setup1.times" "$work/reference.times" | awk '{ printf "%.2f", $1 }')"
@@ -190,6 +194,34 @@ if [ -n "$memory_sizes" ]; then
 fi
 if [ "$written" != 0 ]; then
   echo "bytes written      $(mb "$written") MB for $(mb "$installed_bytes") MB installed: $(awk -v w="$written" -v i="$installed_bytes" 'BEGIN { printf "%.2f", w / i }')x"
+fi
+
+# The targets the distribution is held to, on a 2-core machine.
+met() { awk -v v="$1" -v limit="$2" 'BEGIN { print (v <= limit) ? "met" : "NOT met" }'; }
+highest() { awk '$2 > m { m = $2 } END { printf "%.0f", m / 1024 }' "$@"; }
+setup_ratio=$(ratio "$work/setup.times" "$work/7ze.times" | awk '{ printf "%.2f", $1 }')
+verify_ratio=$(ratio "$work/verify.times" "$work/7ze.times" | awk '{ printf "%.2f", $1 }')
+setupverify_ratio=$(ratio "$work/setupverify.times" "$work/7ze.times" | awk '{ printf "%.2f", $1 }')
+size_ratio=$(awk -v a="$dist_bytes" -v b="$archive_bytes" 'BEGIN { printf "%.3f", a / b }')
+setup_memory=$(highest "$work/setup.times" $(for vs in $memory_sizes; do echo "$work/setup-$vs.times"; done))
+build_memory=$(highest "$work/build.times" $(for vs in $memory_sizes; do echo "$work/build-$vs.times"; done))
+verify_memory=$(highest "$work/verify.times" "$work/setupverify.times")
+echo
+echo "targets ($(nproc) cores; memory at ${volume_size:-8M}${memory_sizes:+ and $memory_sizes}):"
+printf '  %-40s %8s  %s\n' "tlxsetup / 7zz e <= 0.65" "$setup_ratio" "$(met "$setup_ratio" 0.65)"
+printf '  %-40s %8s  %s\n' "tlxpack verify / 7zz e <= 0.65" "$verify_ratio" "$(met "$verify_ratio" 0.65)"
+printf '  %-40s %8s  %s\n' "tlxsetup /VERIFY / 7zz e <= 0.65" "$setupverify_ratio" "$(met "$setupverify_ratio" 0.65)"
+if [ -n "$reference" ]; then
+  one=$(ratio "$work/setup1.times" "$work/reference.times" | awk '{ printf "%.2f", $1 }')
+  printf '  %-40s %8s  %s\n' "one thread / reference <= 1" "$one" "$(met "$one" 1.0)"
+fi
+printf '  %-40s %8s  %s\n' "installer memory <= 64 MiB" "$setup_memory" "$(met "$setup_memory" 64)"
+printf '  %-40s %8s  %s\n' "verify memory (both) <= 64 MiB" "$verify_memory" "$(met "$verify_memory" 64)"
+printf '  %-40s %8s  %s\n' "builder memory (2 jobs) <= 400 MiB" "$build_memory" "$(met "$build_memory" 400)"
+printf '  %-40s %8s  %s\n' "distribution / 7-Zip archive <= 1.05" "$size_ratio" "$(met "$size_ratio" 1.05)"
+if [ "$written" != 0 ]; then
+  written_ratio=$(awk -v w="$written" -v i="$installed_bytes" 'BEGIN { printf "%.2f", w / i }')
+  printf '  %-40s %8s  %s\n' "bytes written / installed <= 2.1" "$written_ratio" "$(met "$written_ratio" 2.1)"
 fi
 
 if [ "$profile" = 1 ]; then
