@@ -70,21 +70,30 @@ struct PipelineJob {
 
 namespace {
 
+// Opens the job's volume file as its stream and reads the stream's header into `header`; raises
+// the file layer's error naming the volume when it cannot be opened or read.
+StreamResult OpenVolumeFile(PipelineJob& job, ContainerHeader* header) {
+  job.file = platform::File::Open(job.volume->path, {platform::Access::Read, platform::kShareRead,
+                                                     platform::Disposition::OpenExisting, true});
+  if (!job.file.valid()) messages::RaiseSysError(job.volume->path);
+  job.source = std::make_unique<FileVolumeSource>(job.file);
+  const StreamResult read = ReadVolumeHeader(*job.source, header);
+  if (read.end == StreamEnd::kReadFailed) messages::RaiseSysError(job.volume->path);
+  return read;
+}
+
 // Looks at the job's volume and, when it is good, reads its header and keeps its stream open.
 void Look(PipelineJob& job, size_t read_once) {
   try {
     job.state = CheckVolumeFile(*job.volume, &job.kept, read_once);
     if (job.state != VolumeState::kGood) return;
+    StreamResult read;
     if (!job.kept.empty()) {
       job.source = std::make_unique<MemorySource>(job.kept);
+      read = ReadVolumeHeader(*job.source, &job.header);
     } else {
-      job.file = platform::File::Open(job.volume->path, {platform::Access::Read, platform::kShareRead,
-                                                         platform::Disposition::OpenExisting, true});
-      if (!job.file.valid()) messages::RaiseSysError(job.volume->path);
-      job.source = std::make_unique<FileVolumeSource>(job.file);
+      read = OpenVolumeFile(job, &job.header);
     }
-    const StreamResult read = ReadVolumeHeader(*job.source, &job.header);
-    if (read.end == StreamEnd::kReadFailed) messages::RaiseSysError(job.volume->path);
     job.header_holds = read.end == StreamEnd::kDone && job.header.unpacked_size != 0 &&
                        job.header.unpacked_size <= std::numeric_limits<uint32_t>::max();
   } catch (...) {
@@ -103,13 +112,8 @@ uint64_t FullPayload(const PipelineJob& job) {
 
 // A placed volume decoded again at its turn: its file opened anew, its header read past.
 void Reopen(PipelineJob& job) {
-  job.file = platform::File::Open(job.volume->path, {platform::Access::Read, platform::kShareRead,
-                                                     platform::Disposition::OpenExisting, true});
-  if (!job.file.valid()) messages::RaiseSysError(job.volume->path);
-  job.source = std::make_unique<FileVolumeSource>(job.file);
   ContainerHeader header;
-  const StreamResult read = ReadVolumeHeader(*job.source, &header);
-  if (read.end == StreamEnd::kReadFailed) messages::RaiseSysError(job.volume->path);
+  const StreamResult read = OpenVolumeFile(job, &header);
   if (read.end != StreamEnd::kDone || header.unpacked_size != job.header.unpacked_size) {
     messages::RaiseMsg("Файл " + job.volume->path + " - Ошибки при распаковке", messages::kMsgFinalText);
   }
